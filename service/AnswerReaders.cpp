@@ -1,0 +1,111 @@
+#include "service/AnswerReaders.h"
+
+#include <memory>
+
+#include "script/JsonObject.h"
+#include "text/Escapes.h"
+#include "text/Text.h"
+
+namespace mailvane {
+
+std::size_t JsonValueEnd(std::string_view text, std::size_t start) {
+  if (start >= text.size() || (text[start] != '{' && text[start] != '[')) return std::string_view::npos;
+  int depth = 0;
+  bool inString = false;
+  std::size_t i = start;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {  // a two-byte character, wherever it stands
+      i += 2;
+      continue;
+    }
+    if (inString) {
+      if (c == '\\') {
+        ++i;  // the escaped character, whole
+        if (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x80) ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      ++depth;
+    } else if (c == '}' || c == ']') {
+      if (--depth == 0) return i + 1;
+    }
+    ++i;
+  }
+  return std::string_view::npos;
+}
+
+std::string EnvelopeText(std::string_view answer) {
+  const int position = FindText(answer, kEnvelopePrefix);
+  if (position < 1) return {};
+  const std::size_t start = static_cast<std::size_t>(position - 1);
+  const std::size_t end = JsonValueEnd(answer, start);
+  if (end == std::string_view::npos) return {};
+  return std::string(answer.substr(start, end - start));
+}
+
+namespace {
+
+// A parsed envelope, or nullptr when the answer holds none that parses.
+std::unique_ptr<JsonObject> ParseEnvelope(std::string_view answer) {
+  const std::string envelope = EnvelopeText(answer);
+  if (envelope.empty()) return nullptr;
+  auto json = std::make_unique<JsonObject>();
+  if (!json->Parse(envelope)) return nullptr;
+  return json;
+}
+
+// An identifier exactly as the service wrote it: a numeric one keeps every
+// digit instead of the 13-digit number form of GetText.
+std::string ReadIdentifier(JsonObject& json, const std::string& path) {
+  constexpr int kNumber = 2;
+  if (json.GetType(path) == kNumber) return json.GetJson(path);
+  return json.GetText(path);
+}
+
+}  // namespace
+
+InboxAnswer ReadInboxAnswer(std::string_view answer) {
+  InboxAnswer inbox;
+  const auto json = ParseEnvelope(answer);
+  if (!json) return inbox;
+  inbox.startTime = json->GetText("data[0].user.ADDTIME");
+  inbox.endTime = json->GetText("data[0].user.EXPIRETIME");
+  const int count = json->GetCount("data[0].list");
+  if (count < 1) return inbox;
+  inbox.rows.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const std::string item = "data[0].list[" + std::to_string(i) + "].";
+    MailRow row;
+    row[0] = std::to_string(i + 1);
+    row[1] = json->GetText(item + "TO");
+    row[2] = json->GetText(item + "SENDTIME");
+    row[3] = DecodeEscapes(json->GetText(item + "FROM"));
+    row[4] = ReadIdentifier(*json, item + "MID");
+    inbox.rows.push_back(std::move(row));
+  }
+  return inbox;
+}
+
+MailAnswer ReadMailAnswer(std::string_view answer) {
+  MailAnswer mail;
+  const auto json = ParseEnvelope(answer);
+  if (!json) return mail;
+  mail.subject = json->GetText("data[0][0].SUBJECT");
+  mail.from = json->GetText("data[0][0].FROM");
+  mail.to = json->GetText("data[0][0].TO");
+  mail.time = json->GetText("data[0][0].SENDTIME");
+  mail.rlink = json->GetText("data[0][0].RLINK");
+  mail.content = json->GetText("data[0][1][0].DATA[0]");
+  return mail;
+}
+
+std::string ReadNewMailboxName(std::string_view answer) {
+  if (FindText(answer, "false") > 0) return {};
+  return TextBetween(answer, "[\"", "\"]");
+}
+
+}  // namespace mailvane
