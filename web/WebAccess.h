@@ -1,6 +1,7 @@
 #pragma once
 // One HTTP request with the system's default headers, an optional proxy and a
 // cookie text. Every network access of Mailvane goes through WebAccess.
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,10 @@ class RequestObject {
  private:
   std::unique_ptr<Impl> impl_;
 };
+
+// An answer (body, or header text) larger than this fails the request instead
+// of growing without bound.
+inline constexpr std::size_t kMaxAnswerBytes = std::size_t{64} * 1024 * 1024;
 
 // Parameters in the routine's calling order. Out and in-out parameters are the
 // caller's variables, passed by address; nullptr means omitted. Four
