@@ -20,6 +20,14 @@ Bytes TextToUtf16(std::string_view text, int codePage, bool useCodePage);
 // with codePage when useCodePage is true, else with the local code page (936).
 std::string Utf16ToText(std::string_view utf16, int codePage, bool useCodePage);
 
+// Bytes in codePage -> UTF-16 code units. Invalid sequences become U+FFFD;
+// an unknown code page gives nothing.
+std::u16string DecodeCodePage(std::string_view bytes, int codePage);
+
+// UTF-16 code units -> bytes in codePage. What the code page cannot hold,
+// unpaired surrogates included, becomes "?"; an unknown code page gives nothing.
+std::string EncodeCodePage(std::u16string_view units, int codePage);
+
 // UTF-8 bytes -> local text (code page 936).
 std::string Utf8ToLocal(std::string_view utf8);
 

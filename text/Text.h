@@ -5,6 +5,7 @@
 // character, and searches step over such a character whole.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mailvane {
 
@@ -27,6 +28,14 @@ std::string ReplaceText(std::string_view text, std::string_view from, std::strin
 
 // Removes ASCII spaces (0x20) and full-width spaces (0xA1 0xA1) at both ends.
 std::string TrimSpaces(std::string_view text);
+
+// Removes every ASCII space and full-width space, character-aware.
+std::string RemoveSpaces(std::string_view text);
+
+// The pieces between separators, character-aware. A piece may be empty; an
+// empty piece after a final separator is not counted; an empty text has none.
+// The views point into text.
+std::vector<std::string_view> SplitText(std::string_view text, std::string_view separator);
 
 // The piece after the first leftMarker and before the next rightMarker; empty
 // when either is missing. "#引号" in a marker stands for a double quote.
