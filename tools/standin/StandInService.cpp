@@ -91,6 +91,8 @@ struct StandInService::State {
   std::string active;
   std::map<std::string, Failure, std::less<>> failures;
   int stallSeconds = 20;
+  int stalled = 0;
+  unsigned releases = 0;
   std::vector<RecordedRequest> requests;
   std::vector<SentReply> replies;
   std::map<std::string, std::string> captchaByKey;
@@ -148,7 +150,11 @@ struct StandInService::State {
   }
   void StallIfAsked(std::unique_lock<std::mutex>& lock, std::string_view kind) {
     if (FailureOf(kind) != Failure::Stall) return;
-    wake.wait_for(lock, std::chrono::seconds(stallSeconds), [&] { return stopping; });
+    const unsigned release = releases;
+    ++stalled;
+    wake.wait_for(lock, std::chrono::seconds(stallSeconds),
+                  [&] { return stopping || releases != release; });
+    --stalled;
   }
   void Record(std::string server, const httplib::Request& req) {
     RecordedRequest r;
@@ -214,8 +220,9 @@ std::vector<std::string> StandInService::State::AddSamples(Box& box) {
   return mids;
 }
 
-void StandInService::State::Home(const httplib::Request&, httplib::Response& res) {
+void StandInService::State::Home(const httplib::Request& req, httplib::Response& res) {
   std::unique_lock lock(mutex);
+  Record("service", req);
   StallIfAsked(lock, "home");
   if (FailureOf("home") == Failure::Refuse) {
     res.status = 503;
@@ -239,6 +246,7 @@ void StandInService::State::Home(const httplib::Request&, httplib::Response& res
 
 void StandInService::State::Operation(const httplib::Request& req, httplib::Response& res) {
   std::unique_lock lock(mutex);
+  Record("service", req);
   const Pairs form = ParseForm(req.body);
   const std::string type = Find(form, "type");
   const Pairs arg = ParseArg(Find(form, "arg"));
@@ -300,6 +308,7 @@ void StandInService::State::Operation(const httplib::Request& req, httplib::Resp
 
 void StandInService::State::Reply(const httplib::Request& req, httplib::Response& res) {
   std::unique_lock lock(mutex);
+  Record("service", req);
   StallIfAsked(lock, "anonymous");
   const Pairs form = ParseForm(req.body);
   SentReply reply;
@@ -334,8 +343,9 @@ void StandInService::State::Reply(const httplib::Request& req, httplib::Response
   res.set_content(answer, "text/html; charset=utf-8");
 }
 
-void StandInService::State::Captcha(const httplib::Request&, httplib::Response& res) {
+void StandInService::State::Captcha(const httplib::Request& req, httplib::Response& res) {
   std::unique_lock lock(mutex);
+  Record("captcha", req);
   StallIfAsked(lock, "captcha");
   if (FailureOf("captcha") == Failure::Refuse) {
     res.status = 404;
@@ -363,16 +373,6 @@ bool StandInService::Start() {
     server->set_read_timeout(5, 0);
     server->set_write_timeout(5, 0);
   }
-  s.service.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response&) {
-    std::lock_guard lock(s.mutex);
-    s.Record("service", req);
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
-  s.captcha.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response&) {
-    std::lock_guard lock(s.mutex);
-    s.Record("captcha", req);
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
   s.service.Get("/", [&s](const httplib::Request& q, httplib::Response& r) { s.Home(q, r); });
   s.service.Post("/", [&s](const httplib::Request& q, httplib::Response& r) { s.Operation(q, r); });
   s.service.Post("/reply", [&s](const httplib::Request& q, httplib::Response& r) { s.Reply(q, r); });
@@ -471,6 +471,19 @@ void StandInService::SetFailure(std::string_view kind, Failure failure) {
 void StandInService::SetStallSeconds(int seconds) {
   std::lock_guard lock(state_->mutex);
   state_->stallSeconds = seconds;
+}
+
+int StandInService::StalledCount() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->stalled;
+}
+
+void StandInService::ReleaseStalled() {
+  {
+    std::lock_guard lock(state_->mutex);
+    ++state_->releases;
+  }
+  state_->wake.notify_all();
 }
 
 std::vector<RecordedRequest> StandInService::Requests() const {

@@ -51,7 +51,7 @@ enum class Failure {
   ZeroByte,      // a zero byte inside the payload
   InvalidGbk,    // bytes that are no character in code page 936 inside a value
   HugeMail,      // mailinfo: a content of about 5 MB
-  Stall,         // answers only after StallSeconds (or when stopped)
+  Stall,         // answers when released, stopped, or after StallSeconds
 };
 
 struct Options {
@@ -88,7 +88,9 @@ class StandInService {
   std::vector<Mail> Mails(const std::string& mailbox) const;
 
   void SetFailure(std::string_view kind, Failure failure);
-  void SetStallSeconds(int seconds);
+  void SetStallSeconds(int seconds);  // the longest a stalled answer waits (20 s)
+  int StalledCount() const;          // answers waiting right now
+  void ReleaseStalled();             // lets every waiting answer go
 
   std::vector<RecordedRequest> Requests() const;
   void ClearRequests();
