@@ -25,14 +25,15 @@ constexpr const char* kCrLf = "\r\n";
 // Searched for in the header text, and the line added when it is missing.
 struct DefaultHeader {
   const char* searched;
-  const char* line;  // the Referer line gets the URL appended
+  const char* line;
+  bool endsWithUrl;
 };
 constexpr DefaultHeader kDefaultHeaders[] = {
-    {"Accept:", "Accept: */*"},
-    {"Referer:", "Referer: "},
-    {"Accept-Language:", "Accept-Language: zh-cn"},
-    {"User-Agent:", "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)"},
-    {"Content-Type:", "Content-Type: application/x-www-form-urlencoded"},
+    {"Accept:", "Accept: */*", false},
+    {"Referer:", "Referer: ", true},
+    {"Accept-Language:", "Accept-Language: zh-cn", false},
+    {"User-Agent:", "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)", false},
+    {"Content-Type:", "Content-Type: application/x-www-form-urlencoded", false},
 };
 
 std::atomic<bool> g_cancelled{false};
@@ -54,6 +55,17 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A header name HTTP allows (a token); any other name would spoil the request.
+bool IsHeaderName(std::string_view name) {
+  if (name.empty()) return false;
+  for (unsigned char c : name) {
+    bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && std::string_view("!#$%&'*+-.^_`|~").find(char(c)) == std::string_view::npos)
+      return false;
+  }
+  return true;
+}
+
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -67,10 +79,9 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 std::string CompleteHeaderText(std::string text, const std::string& url) {
   for (const DefaultHeader& header : kDefaultHeaders) {
     if (!text.empty() && FindText(text, header.searched) > 0) continue;
-    std::string line = header.line;
-    if (line == "Referer: ") line += url;
     if (!text.empty()) text += kCrLf;
-    text += line;
+    text += header.line;
+    if (header.endsWithUrl) text += url;
   }
   return text;
 }
@@ -96,7 +107,7 @@ HeaderList ServerHeaders(const std::string& headerText, const std::string* cooki
   HeaderList list;
   std::vector<std::string> sentNames;
   auto add = [&](const std::string& name, const std::string& value) {
-    if (name.empty() || HasLineBreak(name) || HasLineBreak(value)) return;  // refused
+    if (!IsHeaderName(name) || HasLineBreak(value)) return;  // refused, the request goes on
     // curl reads "Name:" as "remove this header"; "Name;" sends it empty.
     Append(list, value.empty() ? name + ";" : name + ": " + value);
     sentNames.push_back(name);
@@ -152,7 +163,11 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   size_t length = size * count;
   if (length > kMaxAnswerBytes - transfer->body.size()) return 0;  // fails the request
-  transfer->body.append(data, length);
+  try {
+    transfer->body.append(data, length);
+  } catch (...) {
+    return 0;
+  }
   transfer->lastMove = Clock::now();
   return length;
 }
@@ -166,8 +181,12 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
   // Status lines and the blank line ending each response are not header lines.
   if (line.empty() || line.starts_with("HTTP/")) return length;
   if (line.size() + 2 > kMaxAnswerBytes - transfer->headers.size()) return 0;
-  transfer->headers.append(line);
-  transfer->headers += kCrLf;
+  try {
+    transfer->headers.append(line);
+    transfer->headers += kCrLf;
+  } catch (...) {
+    return 0;
+  }
   return length;
 }
 

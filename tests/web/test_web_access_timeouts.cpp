@@ -85,9 +85,13 @@ TEST_F(WebAccessTimeouts, LentRequestObjectKeepsItsTimeoutsButNotTheLastRequest)
   // -1 leaves the 1 s of the first call in place.
   RawServer stalling(Stall(8s));
   EXPECT_EQ(Get(stalling.Url("/"), -1, &object).status, 0);
-  // 0 sets 15 s again, long enough for an answer 2 s late.
+  // 0 and below set 15 s again, long enough for an answer 2 s late.
   RawServer late(Stall(2s));
-  EXPECT_EQ(Get(late.Url("/"), 0, &object).body, "late");
+  for (int seconds : {0, -5}) {
+    SCOPED_TRACE(seconds);
+    EXPECT_EQ(Get(answering.Url("/c"), 1, &object).body, "ok");
+    EXPECT_EQ(Get(late.Url("/"), seconds, &object).body, "late");
+  }
 }
 
 TEST_F(WebAccessTimeouts, CancelStopsRequestsInFlightAndLaterOnes) {
