@@ -2,11 +2,15 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <vector>
 
 #include "text/CodePage.h"
 #include "web/Base64.h"
