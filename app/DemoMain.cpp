@@ -30,6 +30,7 @@ int main(int, char** argv) {
   }
   std::printf("mailvane-demo: stand-in service at %s, captcha at %s\n", service.ServiceRoot().c_str(),
               service.CaptchaUrl().c_str());
+  std::fflush(stdout);
 
   // A new mail about every twenty seconds; tick "自动刷新邮箱" to watch them come in.
   QTimer delivery;

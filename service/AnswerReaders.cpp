@@ -95,7 +95,8 @@ MailAnswer ReadMailAnswer(std::string_view answer) {
   const auto json = ParseEnvelope(answer);
   if (!json) return mail;
   mail.subject = json->GetText("data[0][0].SUBJECT");
-  mail.from = json->GetText("data[0][0].FROM");
+  // The sender as the list shows it: the service may leave %u escapes in it.
+  mail.from = DecodeEscapes(json->GetText("data[0][0].FROM"));
   mail.to = json->GetText("data[0][0].TO");
   mail.time = json->GetText("data[0][0].SENDTIME");
   mail.rlink = json->GetText("data[0][0].RLINK");

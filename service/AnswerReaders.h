@@ -36,7 +36,7 @@ InboxAnswer ReadInboxAnswer(std::string_view answer);
 
 struct MailAnswer {
   std::string subject;
-  std::string from;
+  std::string from;   // escapes decoded, as in the list
   std::string to;
   std::string time;   // SENDTIME
   std::string rlink;  // where a reply goes

@@ -132,14 +132,18 @@ std::string WithZeroByte(const std::string& answer) {
 }
 
 std::string WithInvalidGbk(const std::string& answer) {
+  // Into the first sender or subject: bytes that begin no character of code page 936.
   std::string out = answer;
+  std::size_t at = std::string::npos;
+  std::size_t length = 0;
   for (std::string_view marker : {R"("SUBJECT":")", R"("FROM":")"}) {
-    const std::size_t at = out.find(marker);
-    if (at != std::string::npos) {
-      out.insert(at + marker.size(), "\xFF\xFF");
-      return out;
+    const std::size_t found = out.find(marker);
+    if (found < at) {
+      at = found;
+      length = marker.size();
     }
   }
+  if (at != std::string::npos) out.insert(at + length, "\xFF\xFF");
   return out;
 }
 
