@@ -76,18 +76,20 @@ TEST_F(AutoRefreshTest, TickedBoxRefreshesAtOnceAndAgainAfterTheSleeps) {
 }
 
 TEST_F(AutoRefreshTest, UntickDuringTheWaitLetsExactlyOneMoreRefreshHappen) {
-  MainWindow& w = OpenWithSleep(std::chrono::milliseconds(60));
+  MainWindow& w = OpenWithSleep(std::chrono::milliseconds(200));
   Click(w);
   ASSERT_TRUE(PumpUntil([&] { return log.Count() == 1; }));
-  Click(w);  // now in the five sleeps
+  QTest::qWait(150);  // the refresh (to a closed port) is over: the worker sleeps
+  Click(w);
   ASSERT_TRUE(PumpUntil([&] { return log.Count() == 2; }));
   EXPECT_EQ(SettledCount(std::chrono::milliseconds(500)), 2);
 }
 
 TEST_F(AutoRefreshTest, TickingAgainWhileTheWorkerLivesStartsNoOther) {
-  MainWindow& w = OpenWithSleep(std::chrono::milliseconds(40));
+  MainWindow& w = OpenWithSleep(std::chrono::milliseconds(100));
   Click(w);
   ASSERT_TRUE(PumpUntil([&] { return log.Count() == 1; }));
+  QTest::qWait(100);  // into the sleeps
   for (int i = 0; i < 6; ++i) Click(w);  // untick, tick, ... ends ticked
   ASSERT_TRUE(w.form().选择框1->isChecked());
   ASSERT_TRUE(PumpUntil([&] { return log.Count() >= 4; }));

@@ -1,0 +1,125 @@
+// The HTML view: the mail shows, in its local code page, and nothing else is
+// loaded: no remote image, style or font, no script.
+#include <httplib.h>
+
+#include <QDesktopServices>
+
+#include "WindowTestSupport.h"
+#include "app/HtmlViewHost.h"
+
+namespace mailvane::testing {
+namespace {
+
+// Counts every request it gets; a mail must cause none.
+class TrackerServer {
+ public:
+  TrackerServer() {
+    server_.Get(".*", [this](const httplib::Request&, httplib::Response& response) {
+      ++requests_;
+      response.set_content("x", "text/plain");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+  }
+  ~TrackerServer() {
+    server_.stop();
+    thread_.join();
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  int Requests() const { return requests_.load(); }
+
+ private:
+  httplib::Server server_;
+  int port_ = 0;
+  std::thread thread_;
+  std::atomic<int> requests_{0};
+};
+
+class HtmlViewTest : public WindowTest {
+ protected:
+  // Writes html.htm, points the view at it as the mail reader does, and
+  // returns the page's text once it has loaded.
+  QString Show(const std::string& localBytes) {
+    const std::string path = Directory() + "/html.htm";
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(localBytes.data(), static_cast<qint64>(localBytes.size()));
+    file.close();
+
+    MainWindow& w = *window;
+    bool loaded = false;
+    w.backend()->WriteVisible("超文本浏览框1", true);
+    EXPECT_NE(w.htmlView().pane(), nullptr);
+    if (!w.htmlView().pane()) return {};
+    w.htmlView().pane()->SetLoadFinished([&](bool) { loaded = true; });
+    w.backend()->WriteAddress("超文本浏览框1", path);
+    EXPECT_TRUE(PumpUntil([&] { return loaded; }, std::chrono::seconds(60)));
+    w.htmlView().pane()->SetLoadFinished({});
+    QString text;
+    bool answered = false;
+    w.htmlView().pane()->ReadPlainText([&](const QString& t) {
+      text = t;
+      answered = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return answered; }, std::chrono::seconds(30)));
+    return text;
+  }
+};
+
+TEST_F(HtmlViewTest, ModuleLoadsOnFirstUseOnly) {
+  MainWindow& w = OpenWithSavedMailbox();
+  EXPECT_EQ(w.htmlView().pane(), nullptr);
+  EXPECT_FALSE(HtmlViewHost::ModulePath().isEmpty());
+  w.backend()->WriteVisible("超文本浏览框1", false);
+  EXPECT_EQ(w.htmlView().pane(), nullptr);
+  w.backend()->WriteVisible("超文本浏览框1", true);
+  ASSERT_NE(w.htmlView().pane(), nullptr);
+  EXPECT_FALSE(w.form().超文本浏览框1->isHidden());
+  EXPECT_EQ(w.htmlView().pane()->Widget()->parentWidget(), w.form().超文本浏览框1);
+}
+
+TEST_F(HtmlViewTest, LocalCodePageWinsOverTheMarkupsCharset) {
+  OpenWithSavedMailbox();
+  window->form().分组框1->show();
+  const std::string mail = "<html><head><meta charset=\"utf-8\"><title>t</title></head><body><p>" +
+                           Gbk("你好，世界：临时邮箱") + "</p></body></html>";
+  EXPECT_TRUE(Show(mail).contains(QString::fromUtf8("你好，世界：临时邮箱")));
+}
+
+TEST_F(HtmlViewTest, MailLoadsNothingFromTheNetworkAndRunsNoScript) {
+  TrackerServer tracker;
+  OpenWithSavedMailbox();
+  window->form().分组框1->show();
+  const std::string mail =
+      "<html><head>"
+      "<link rel=\"stylesheet\" href=\"" + tracker.Url("/style.css") + "\">"
+      "<style>@font-face{font-family:T;src:url(" + tracker.Url("/font.woff") + ")}"
+      "body{font-family:T;background:url(" + tracker.Url("/bg.png") + ")}</style>"
+      "</head><body><p id=\"p\">static text</p>"
+      "<img src=\"" + tracker.Url("/pixel.png") + "\">"
+      "<iframe src=\"" + tracker.Url("/frame.html") + "\"></iframe>"
+      "<img src=\"file:///etc/hostname\">"
+      "<script>document.getElementById('p').textContent='script ran';"
+      "new Image().src='" + tracker.Url("/script.png") + "';</script>"
+      "</body></html>";
+  const QString text = Show(mail);
+  EXPECT_TRUE(text.contains("static text"));
+  EXPECT_FALSE(text.contains("script ran"));
+  QTest::qWait(300);  // give a late fetch its chance to arrive
+  EXPECT_EQ(tracker.Requests(), 0);
+}
+
+// The document is served whole, however large: no 2 MB limit.
+TEST_F(HtmlViewTest, LargeMailIsShownToTheEnd) {
+  OpenWithSavedMailbox();
+  window->form().分组框1->show();
+  std::string mail = "<html><body><p>";
+  while (mail.size() < 3 * 1024 * 1024) mail += Gbk("内容很长的邮件 ");
+  mail += "<b>THE END</b></p></body></html>";
+  EXPECT_TRUE(Show(mail).contains("THE END"));
+}
+
+}  // namespace
+}  // namespace mailvane::testing
