@@ -95,7 +95,6 @@ QPixmap ClosePicture() {
 MainForm::MainForm(QWidget* w, const std::array<std::string, 2>& mailDomains) {
   编辑框1 = MakeEdit(w, "编辑框1", 16, 6, 192, 24);
   标签1 = MakeLabel(w, "标签1", "@", 208, 0, 16, 24);
-  标签1->setAlignment(Qt::AlignCenter);
   组合框1 = Place(new QComboBox(w), "组合框1", 218, 6, 230, 20);
   组合框1->setEditable(true);
   组合框1->setInsertPolicy(QComboBox::NoInsert);
