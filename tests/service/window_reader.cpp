@@ -34,11 +34,13 @@ class ReaderWindowTest : public WindowTest {
     WaitUntil([&] { return done; });
     return text;
   }
+  // Into the build tree, so a test run leaves the sources alone; the copies
+  // in docs/ come from here.
   void Screenshot(const char* file) {
     // Give the view a moment to paint its first frame; nothing is asserted on it.
     WaitUntil([] { return false; }, 1500);
-    QDir().mkpath(MAILVANE_DOCS_DIR);
-    EXPECT_TRUE(window_->grab().save(QString(MAILVANE_DOCS_DIR "/") + file, "PNG"));
+    QDir().mkpath(MAILVANE_SCREENSHOT_DIR);
+    EXPECT_TRUE(window_->grab().save(QString(MAILVANE_SCREENSHOT_DIR "/") + file, "PNG"));
   }
   static QString Plain(const std::string& crlf) {
     return QString::fromStdString(crlf).replace("\r\n", "\n");
