@@ -8,8 +8,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -20,10 +22,6 @@
 namespace mailvane {
 
 using Json = nlohmann::ordered_json;
-
-struct JsonObject::Value {
-  Json root = Json::object();
-};
 
 namespace {
 
@@ -42,17 +40,69 @@ std::string_view UpToNul(std::string_view text) {
   return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-bool IsAscii(std::string_view text) {
-  for (unsigned char c : text) {
-    if (c >= 0x80) return false;
+// The position of the first byte of 0x80 or more at or after start, eight
+// bytes at a time; text.size() when there is none.
+size_t NextNonAscii(std::string_view text, size_t start) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  size_t i = start;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & kHighBits) break;
   }
-  return true;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
 }
 
-// Local text up to its first zero byte, as UTF-8. ASCII is the same in both.
+bool IsAscii(std::string_view text) { return NextNonAscii(text, 0) == text.size(); }
+
+// Where the run of non-ASCII characters that begins at start ends: a lead
+// byte takes its trail byte with it, which may look like ASCII ("[", "\").
+size_t RunEnd(std::string_view local, size_t start) {
+  size_t i = start;
+  while (i < local.size() && static_cast<unsigned char>(local[i]) >= 0x80) {
+    auto lead = static_cast<unsigned char>(local[i]);
+    if (lead >= 0x81 && lead <= 0xFE && i + 1 < local.size()) {
+      auto trail = static_cast<unsigned char>(local[i + 1]);
+      if ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE)) ++i;
+    }
+    ++i;
+  }
+  return i;
+}
+
+// Local text up to its first zero byte, as UTF-8. ASCII is the same in both,
+// so it is copied, and only the runs of other characters go through the
+// converter, together in one call with a line break after each: a line break
+// ends any two-byte sequence and comes out as itself.
 std::string ToUtf8(std::string_view local) {
   local = UpToNul(local);
-  return IsAscii(local) ? std::string(local) : LocalToUtf8(local);
+  std::string runs;
+  size_t runCount = 0;
+  for (size_t i = NextNonAscii(local, 0); i < local.size(); i = NextNonAscii(local, i)) {
+    size_t end = RunEnd(local, i);
+    runs.append(local, i, end - i).push_back('\n');
+    ++runCount;
+    i = end;
+  }
+  if (runCount == 0) return std::string(local);
+  std::string converted = LocalToUtf8(runs);
+  if (static_cast<size_t>(std::count(converted.begin(), converted.end(), '\n')) != runCount) {
+    return LocalToUtf8(local);
+  }
+  std::string utf8;
+  utf8.reserve(local.size() + converted.size());
+  size_t piece = 0;
+  for (size_t i = 0; i < local.size();) {
+    size_t asciiEnd = NextNonAscii(local, i);
+    utf8.append(local, i, asciiEnd - i);
+    if (asciiEnd == local.size()) break;
+    size_t pieceEnd = converted.find('\n', piece);
+    utf8.append(converted, piece, pieceEnd - piece);
+    piece = pieceEnd + 1;
+    i = RunEnd(local, asciiEnd);
+  }
+  return utf8;
 }
 
 // UTF-8 up to its first zero character, as local text.
@@ -86,36 +136,51 @@ class Utf8Path {
 
 // ---- Parsing ---------------------------------------------------------------
 
-// Whether brackets outside strings nest deeper than kMaxDepth.
-bool NestsTooDeep(std::string_view json) {
-  int depth = 0;
-  bool inString = false;
-  for (size_t i = 0; i < json.size(); ++i) {
-    char c = json[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kMaxDepth) return true;
-    } else if ((c == ']' || c == '}') && depth > 0) {
-      --depth;
-    }
+// Builds the tree as nlohmann's own parser does, but stops the parse as soon
+// as objects and arrays nest deeper than kMaxDepth.
+class DepthLimitedBuilder {
+ public:
+  explicit DepthLimitedBuilder(Json& result) : builder_(result, /*allow_exceptions=*/false) {}
+
+  bool null() { return builder_.null(); }
+  bool boolean(bool value) { return builder_.boolean(value); }
+  bool number_integer(Json::number_integer_t value) { return builder_.number_integer(value); }
+  bool number_unsigned(Json::number_unsigned_t value) { return builder_.number_unsigned(value); }
+  bool number_float(Json::number_float_t value, const Json::string_t& text) {
+    return builder_.number_float(value, text);
   }
-  return false;
-}
+  bool string(Json::string_t& value) { return builder_.string(value); }
+  bool binary(Json::binary_t& value) { return builder_.binary(value); }
+  bool key(Json::string_t& value) { return builder_.key(value); }
+  bool start_object(std::size_t size) { return ++depth_ <= kMaxDepth && builder_.start_object(size); }
+  bool end_object() {
+    --depth_;
+    return builder_.end_object();
+  }
+  bool start_array(std::size_t size) { return ++depth_ <= kMaxDepth && builder_.start_array(size); }
+  bool end_array() {
+    --depth_;
+    return builder_.end_array();
+  }
+  template <class Exception>
+  bool parse_error(std::size_t position, const std::string& token, const Exception& error) {
+    return builder_.parse_error(position, token, error);
+  }
+
+  bool errored() const { return builder_.is_errored(); }
+
+ private:
+  nlohmann::detail::json_sax_dom_parser<Json> builder_;
+  int depth_ = 0;
+};
 
 // A local JSON text as a value; nothing when it is not valid JSON.
 std::optional<Json> ParseJson(std::string_view local) {
   std::string utf8 = ToUtf8(local);
-  if (NestsTooDeep(utf8)) return std::nullopt;
   try {
-    Json value = Json::parse(utf8, nullptr, /*allow_exceptions=*/false);
-    if (value.is_discarded()) return std::nullopt;
+    Json value;
+    DepthLimitedBuilder builder(value);
+    if (!Json::sax_parse(utf8, &builder) || builder.errored()) return std::nullopt;
     return value;
   } catch (const Json::exception&) {
     return std::nullopt;
@@ -179,14 +244,83 @@ std::string ValueText(const Json& value) {
   }
 }
 
-std::string LocalText(const Json& value) {
-  if (value.is_string()) return ToLocal(value.get_ref<const std::string&>());
-  return ToLocal(ValueText(value));
-}
 
 std::string LocalJson(const Json& value) {
   return ToLocal(value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
+
+// The local texts of a tree's strings that are not plain ASCII, made together
+// on the first read of one: a conversion call costs far more than the bytes
+// it converts, and the inbox reads a non-ASCII sender per mail. Only the runs
+// of non-ASCII characters go through the converter, with a line break after
+// each, which no run holds and which comes out as itself.
+class LocalTexts {
+ public:
+  // The local text of a string node of root, or nullptr when there is none.
+  const std::string* Find(const Json& root, const Json* node) {
+    if (!made_) Make(root);
+    auto it = texts_.find(node);
+    return it == texts_.end() ? nullptr : &it->second;
+  }
+
+  // Called before root changes: the texts belong to its present nodes.
+  void Forget() {
+    texts_.clear();
+    made_ = false;
+  }
+
+ private:
+  void Make(const Json& root) {
+    made_ = true;
+    std::vector<const Json*> strings;
+    std::string runs;
+    size_t runCount = 0;
+    std::vector<const Json*> pending{&root};
+    while (!pending.empty()) {
+      const Json* node = pending.back();
+      pending.pop_back();
+      if (node->is_structured()) {
+        for (const Json& child : *node) pending.push_back(&child);
+        continue;
+      }
+      if (!node->is_string()) continue;
+      std::string_view text = UpToNul(node->get_ref<const std::string&>());
+      size_t i = NextNonAscii(text, 0);
+      if (i == text.size()) continue;
+      strings.push_back(node);
+      for (; i < text.size(); i = NextNonAscii(text, i)) {
+        size_t end = i;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) ++end;
+        runs.append(text, i, end - i).push_back('\n');
+        ++runCount;
+        i = end;
+      }
+    }
+    if (strings.empty()) return;
+    std::string converted = Utf8ToLocal(runs);
+    if (static_cast<size_t>(std::count(converted.begin(), converted.end(), '\n')) != runCount) return;
+    texts_.reserve(strings.size());
+    size_t piece = 0;
+    for (const Json* node : strings) {
+      std::string_view text = UpToNul(node->get_ref<const std::string&>());
+      std::string local;
+      for (size_t i = 0; i < text.size();) {
+        size_t asciiEnd = NextNonAscii(text, i);
+        local.append(text, i, asciiEnd - i);
+        if (asciiEnd == text.size()) break;
+        size_t pieceEnd = converted.find('\n', piece);
+        local.append(converted, piece, pieceEnd - piece);
+        piece = pieceEnd + 1;
+        i = asciiEnd;
+        while (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x80) ++i;
+      }
+      texts_.emplace(node, std::move(local));
+    }
+  }
+
+  std::unordered_map<const Json*, std::string> texts_;
+  bool made_ = false;
+};
 
 // A text asked for as a number: its numeric value, or 0 when it has none.
 double TextNumber(std::string_view text) {
@@ -447,9 +581,16 @@ int CountOf(const Reading& reading) {
   return 0;  // strings, numbers and booleans have no members
 }
 
-std::string TextOf(const Reading& reading, bool asJson) {
+// A value read as local text, or as its JSON text.
+std::string TextOf(const Json& root, LocalTexts& texts, const Reading& reading, bool asJson) {
   if (!reading.found()) return {};
-  return asJson ? LocalJson(*reading.node) : LocalText(*reading.node);
+  const Json& value = *reading.node;
+  if (asJson) return LocalJson(value);
+  if (!value.is_string()) return ToLocal(ValueText(value));
+  std::string_view text = UpToNul(value.get_ref<const std::string&>());
+  if (IsAscii(text)) return std::string(text);
+  if (const std::string* local = texts.Find(root, &value)) return *local;
+  return Utf8ToLocal(text);
 }
 
 // What an object made from a reading holds: a copy of the value, or null (as
@@ -460,6 +601,22 @@ Json CopiedValue(const Reading& reading) {
 }
 
 }  // namespace
+
+// The value and what is derived from it. Every change goes through Writable.
+struct JsonObject::Value {
+  const Json& Root() const { return root_; }
+  Json& Writable() {
+    localTexts.Forget();
+    return root_;
+  }
+  std::string Text(const Reading& reading, bool asJson) {
+    return TextOf(root_, localTexts, reading, asJson);
+  }
+
+ private:
+  Json root_ = Json::object();
+  LocalTexts localTexts;
+};
 
 // ---- JsonObject ------------------------------------------------------------
 
@@ -478,26 +635,26 @@ void JsonObject::InitHost() { host_ = std::make_shared<Value>(); }
 
 bool JsonObject::Parse(const std::string& json) {
   InitHost();
-  host_->root = nullptr;
+  host_->Writable() = nullptr;
   auto parsed = ParseJson(json);
   if (!parsed || parsed->is_null()) return false;
-  host_->root = std::move(*parsed);
+  host_->Writable() = std::move(*parsed);
   return true;
 }
 
-std::string JsonObject::ToJson() { return LocalJson(host_->root); }
+std::string JsonObject::ToJson() { return LocalJson(host_->Root()); }
 
 void JsonObject::SetText(const std::string& path, const std::string& value, bool raw) {
   std::string_view text = UpToNul(value);
   auto parsed = ValueOf(raw && text.empty() ? std::string("{}") : value, raw);
   if (!parsed) return;
-  if (Json* slot = AssignedSlot(host_->root, path, Joining::kDot)) *slot = std::move(*parsed);
+  if (Json* slot = AssignedSlot(host_->Writable(), path, Joining::kDot)) *slot = std::move(*parsed);
 }
 
 void JsonObject::SetJson(const std::string& path, const std::string& json) {
   auto parsed = ParseJson(json);
   if (!parsed) return;
-  if (Json* slot = AssignedSlot(host_->root, path, Joining::kDot)) *slot = std::move(*parsed);
+  if (Json* slot = AssignedSlot(host_->Writable(), path, Joining::kDot)) *slot = std::move(*parsed);
 }
 
 void JsonObject::SetNumber(const std::string& path, double number) {
@@ -510,11 +667,11 @@ void JsonObject::SetNumber(const std::string& path, double number) {
   } else {
     value = TextNumber(DoubleText(number));
   }
-  if (Json* slot = AssignedSlot(host_->root, path, Joining::kDot)) *slot = std::move(value);
+  if (Json* slot = AssignedSlot(host_->Writable(), path, Joining::kDot)) *slot = std::move(value);
 }
 
 double JsonObject::GetNumber(const std::string& path) {
-  Reading reading = Read(host_->root, path, Joining::kDot);
+  Reading reading = Read(host_->Root(), path, Joining::kDot);
   if (!reading.found()) return 0;
   const Json& value = *reading.node;
   if (value.is_number()) return value.get<double>();
@@ -524,28 +681,28 @@ double JsonObject::GetNumber(const std::string& path) {
 }
 
 std::string JsonObject::GetJson(const std::string& path) {
-  return TextOf(Read(host_->root, path, Joining::kDot), true);
+  return host_->Text(Read(host_->Root(), path, Joining::kDot), true);
 }
 
 std::string JsonObject::GetText(const std::string& path, bool asJson) {
-  return TextOf(Read(host_->root, path, Joining::kDotOrBracket), asJson);
+  return host_->Text(Read(host_->Root(), path, Joining::kDotOrBracket), asJson);
 }
 
 JsonObject* JsonObject::GetObject(const std::string& path) {
   auto* copy = new JsonObject();
-  copy->host_->root = CopiedValue(Read(host_->root, path, Joining::kDotOrBracket));
+  copy->host_->Writable() = CopiedValue(Read(host_->Root(), path, Joining::kDotOrBracket));
   return copy;
 }
 
 int JsonObject::GetCount(const std::string& path) {
   Joining joining = UpToNul(path).empty() ? Joining::kTarget : Joining::kDotOrBracket;
-  return CountOf(Read(host_->root, path, joining));
+  return CountOf(Read(host_->Root(), path, joining));
 }
 
 void JsonObject::Append(const std::string& value, const std::string& path, bool raw) {
   auto item = ValueOf(value, raw);
   if (!item) return;
-  Json* slot = AssignedSlot(host_->root, path, Joining::kTarget);
+  Json* slot = AssignedSlot(host_->Writable(), path, Joining::kTarget);
   if (slot == nullptr) return;
   if (!slot->is_array()) *slot = Json::array();
   slot->push_back(std::move(*item));
@@ -553,19 +710,19 @@ void JsonObject::Append(const std::string& value, const std::string& path, bool 
 
 JsonObject* JsonObject::GetItemObject(int index, const std::string& path) {
   auto* copy = new JsonObject();
-  copy->host_->root = CopiedValue(ReadItem(Read(host_->root, path, Joining::kTarget), index));
+  copy->host_->Writable() =
+      CopiedValue(ReadItem(Read(host_->Root(), path, Joining::kTarget), index));
   return copy;
 }
 
 std::string JsonObject::GetItemText(int index, const std::string& path, bool asJson) {
-  return TextOf(ReadItem(Read(host_->root, path, Joining::kTarget), index), asJson);
+  return host_->Text(ReadItem(Read(host_->Root(), path, Joining::kTarget), index), asJson);
 }
 
 void JsonObject::SetItem(int index, const std::string& value, bool raw) {
   auto item = ValueOf(value, raw);
   if (!item) return;
-  Json& root = host_->root;
-  if (root.is_array() && index < 0) return;  // a property no JSON shows
+  Json& root = host_->Writable();
   std::string digits = std::to_string(index);
   Step step{digits, true, index < 0 ? kNoIndex : static_cast<size_t>(index)};
   if (Json* slot = AssignedChild(root, step)) *slot = std::move(*item);
@@ -573,7 +730,7 @@ void JsonObject::SetItem(int index, const std::string& value, bool raw) {
 
 void JsonObject::RemoveItem(int index) {
   // splice(index, 1): a negative index counts from the end.
-  Json& root = host_->root;
+  Json& root = host_->Writable();
   if (!root.is_array()) return;
   long long size = static_cast<long long>(root.size());
   long long start = index < 0 ? std::max(size + index, 0LL) : index;
@@ -584,7 +741,7 @@ void JsonObject::Remove(const std::string& path) {
   Utf8Path utf8(path);
   auto steps = StepsOf(utf8.view(), Joining::kDot);
   if (!steps || steps->empty()) return;
-  Json* parent = ParentOf(host_->root, *steps);
+  Json* parent = ParentOf(host_->Writable(), *steps);
   if (parent == nullptr) return;
   const Step& last = steps->back();
   if (parent->is_object()) {
@@ -603,24 +760,24 @@ void JsonObject::Remove(const std::string& path) {
 
 void JsonObject::Create(int kind) {
   if (kind == 0 || kind == 4) {
-    host_->root = Json::object();
+    host_->Writable() = Json::object();
   } else if (kind == 5) {
-    host_->root = Json::array();
+    host_->Writable() = Json::array();
   }
 }
 
 void JsonObject::SetRoot(const std::string& value, bool raw) {
   auto parsed = ValueOf(value, raw);
-  if (parsed) host_->root = std::move(*parsed);
+  if (parsed) host_->Writable() = std::move(*parsed);
 }
 
 bool JsonObject::Has(const std::string& path) {
-  return Read(host_->root, path, Joining::kDot).present();
+  return Read(host_->Root(), path, Joining::kDot).present();
 }
 
 int JsonObject::GetKeys(std::vector<std::string>& keys, const std::string& path) {
   keys.clear();
-  Reading reading = Read(host_->root, path, Joining::kTarget);
+  Reading reading = Read(host_->Root(), path, Joining::kTarget);
   if (reading.present()) {
     const Json& value = *reading.node;
     if (value.is_object()) {
@@ -633,7 +790,7 @@ int JsonObject::GetKeys(std::vector<std::string>& keys, const std::string& path)
 }
 
 int JsonObject::GetType(const std::string& path) {
-  Reading reading = Read(host_->root, path, Joining::kTarget);
+  Reading reading = Read(host_->Root(), path, Joining::kTarget);
   if (reading.outcome == Reading::kFailed) return -1;
   if (!reading.present()) return 0;
   switch (reading.node->type()) {
@@ -652,6 +809,6 @@ int JsonObject::GetType(const std::string& path) {
   }
 }
 
-void JsonObject::Clear() { host_->root = Json::object(); }
+void JsonObject::Clear() { host_->Writable() = Json::object(); }
 
 }  // namespace mailvane

@@ -114,6 +114,47 @@ TEST(ServiceAnswers, CharactersTheLocalCodePageLacksBecomeQuestionMarks) {
   EXPECT_EQ(keys[1], "?");
 }
 
+TEST(ServiceAnswers, BytesThatAreNoLocalCharacterReadAsQuestionMarks) {
+  const struct {
+    std::string json, text;
+  } cases[] = {
+      {"{\"a\":\"x\x81\"}", "x?"},       // a lead byte without its trail byte
+      {"{\"a\":\"\x81 y\"}", "? y"},     // a lead byte before ASCII
+  };
+  for (const auto& c : cases) {
+    JsonObject json;
+    ASSERT_TRUE(json.Parse(c.json)) << c.text;
+    EXPECT_EQ(json.GetText("a"), c.text);
+  }
+}
+
+TEST(ServiceAnswers, ManyLocalTextsReadBackWhole) {
+  JsonObject json;
+  ASSERT_TRUE(json.Parse("{\"a\":\"1\\n" + kNiHao + "x\\n\\n" + kZhangSan + "\\n\",\"b\":[\"" + kZhangSan +
+                         "\",{\"c\":\"" + kNiHao + kNiHao + "\"}],\"d\":\"\\u0000" + kNiHao + "\"}"));
+  EXPECT_EQ(json.GetText("a"), "1\n" + kNiHao + "x\n\n" + kZhangSan + "\n");
+  EXPECT_EQ(json.GetText("b[0]"), kZhangSan);
+  EXPECT_EQ(json.GetText("b[1].c"), kNiHao + kNiHao);
+  EXPECT_EQ(json.GetText("d"), "");
+  EXPECT_EQ(json.GetItemText(0, "b"), kZhangSan);
+}
+
+TEST(ServiceAnswers, LocalTextsFollowWrites) {
+  JsonObject json;
+  ASSERT_TRUE(json.Parse("{\"a\":\"" + kNiHao + "\",\"l\":[\"" + kZhangSan + "\"]}"));
+  ASSERT_EQ(json.GetText("a"), kNiHao);
+  json.SetText("a", kZhangSan);
+  EXPECT_EQ(json.GetText("a"), kZhangSan);
+  for (int i = 0; i < 64; ++i) json.Append(kNiHao + std::to_string(i), "l");  // elements move
+  EXPECT_EQ(json.GetText("l[0]"), kZhangSan);
+  EXPECT_EQ(json.GetText("l[64]"), kNiHao + "63");
+  std::unique_ptr<JsonObject> clone(json.Clone());
+  clone->Remove("a");
+  clone->SetRoot(kNiHao);
+  EXPECT_EQ(json.GetText("a"), "");
+  EXPECT_EQ(json.ToJson(), "\"" + kNiHao + "\"");
+}
+
 TEST(ServiceAnswers, LocalTextInPathsNamesMembers) {
   JsonObject json;
   ASSERT_TRUE(json.Parse("{\"" + kNiHao + "\":{\"" + kZhangSan + "\":\"v\"}}"));
@@ -123,8 +164,8 @@ TEST(ServiceAnswers, LocalTextInPathsNamesMembers) {
   ASSERT_EQ(json.GetKeys(keys), 1);
   EXPECT_EQ(keys[0], kNiHao);
 
-  // 乕乚: second bytes that look like "[" and "]".
-  const std::string brackets = "\x81\x5B\x81\x5D";
+  // 乕乚昞: second bytes that look like "[", "]" and "\".
+  const std::string brackets = "\x81\x5B\x81\x5D\x95\x5C";
   ASSERT_TRUE(json.Parse("{\"" + brackets + "\":[\"" + brackets + "\"]}"));
   EXPECT_EQ(json.GetText(brackets + "[0]"), brackets);
   EXPECT_EQ(json.GetCount(brackets), 1);
