@@ -11,8 +11,8 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -136,8 +136,9 @@ class Utf8Path {
 
 // ---- Parsing ---------------------------------------------------------------
 
-// Builds the tree as nlohmann's own parser does, but stops the parse as soon
-// as objects and arrays nest deeper than kMaxDepth.
+// Builds the tree with nlohmann's own tree builder (the one json::parse
+// uses), but stops the parse as soon as objects and arrays nest deeper than
+// kMaxDepth. Checking while parsing costs no extra pass over the text.
 class DepthLimitedBuilder {
  public:
   explicit DepthLimitedBuilder(Json& result) : builder_(result, /*allow_exceptions=*/false) {}
@@ -243,7 +244,6 @@ std::string ValueText(const Json& value) {
       return {};
   }
 }
-
 
 std::string LocalJson(const Json& value) {
   return ToLocal(value.dump(-1, ' ', false, Json::error_handler_t::replace));
