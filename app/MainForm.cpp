@@ -114,6 +114,7 @@ MainForm::MainForm(QWidget* w, const std::array<std::string, 2>& mailDomains) {
   // The reader panel lies over the whole client area, the list included.
   分组框1 = Place(new QGroupBox(w), "分组框1", 8, 4, 568, 354);
   QGroupBox* r = 分组框1;
+  r->setAutoFillBackground(true);  // hides the controls beneath it
   标签2 = MakeLabel(r, "标签2", "发件人：", 8, 17, 456, 24);
   标签_发件人 = MakeLabel(r, "标签_发件人", "", 56, 17, 380, 24);
   标签3 = MakeLabel(r, "标签3", "收件人：", 8, 49, 456, 24);

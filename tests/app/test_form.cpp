@@ -240,6 +240,19 @@ TEST_F(FormTest, OpenMailShowsReaderAtOnceAndReadsOnAWorker) {
   ASSERT_TRUE(PumpUntil([&] { return viewMailCalls.load() == 2; }));
 }
 
+TEST_F(FormTest, ReaderPanelCoversTheControlsBeneathIt) {
+  MainWindow& w = OpenWithSavedMailbox();
+  // Two bare spots of the panel: one over the button "刷新邮箱", one over
+  // the cookie box. Beneath the panel they differ; covered, they are alike.
+  const QPoint overButton = w.form().按钮2->geometry().center() + QPoint(30, 0);
+  const QPoint overCookieBox = w.form().编辑框2->geometry().center();
+  const QImage before = w.grab().toImage();
+  w.form().分组框1->show();
+  const QImage covered = w.grab().toImage();
+  EXPECT_NE(before.pixelColor(overButton), before.pixelColor(overCookieBox));
+  EXPECT_EQ(covered.pixelColor(overButton), covered.pixelColor(overCookieBox));
+}
+
 TEST_F(FormTest, CaptchaPressAndHtmlBoxRunTheirOperations) {
   std::mutex mutex;
   std::vector<std::string> seen;
