@@ -99,6 +99,9 @@ TEST_P(ServerFaultTest, RefreshFailsAsEmptyWhileTheWindowKeepsWorking) {
     EXPECT_LE(server.Requests(), 50);  // ... a bounded number of times
   }
   EXPECT_TRUE(KeepsTicking(ticker));
+  window_->close();
+  EXPECT_EQ(ReadProfileString(SettingsPath(), Gbk("保存数据"), Gbk("邮箱ID")), "box7");
+  EXPECT_EQ(ReadProfileString(SettingsPath(), Gbk("保存数据"), "cookies"), "mv_sid=s1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ServerFaultTest, ::testing::ValuesIn(kServerFaults),
