@@ -1,6 +1,5 @@
 // Mailvane against a stand-in service on loopback: a mailbox that fills
 // with realistic mail, with settings kept apart from a real installation.
-#include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTimer>
@@ -9,17 +8,11 @@
 
 #include "app/DataDirectory.h"
 #include "app/MainWindow.h"
+#include "app/ProgramStart.h"
 #include "tools/standin/StandInService.h"
-#include "web/WebAccess.h"
 
 int main(int, char** argv) {
-  std::atexit(&mailvane::MainWindow::ExitCleanup);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  int argc = 1;
-  char* args[] = {argv[0], nullptr};
-  QApplication application(argc, args);
-  QCoreApplication::setApplicationName(QStringLiteral("mailvane"));
-  mailvane::InitWebAccess();
+  mailvane::ProgramStart start(argv[0]);
 
   mailvane::standin::Options options;
   options.seedNewMailboxes = true;
@@ -47,7 +40,7 @@ int main(int, char** argv) {
         mailvane::ServiceEndpoints{service.ServiceRoot(), service.CaptchaUrl(), {domains[0], domains[1]}},
         mailvane::ToFileSystemPath(dataDirectory));
     window.show();
-    status = application.exec();
+    status = start.Run();
   }
   delivery.stop();
   service.Stop();

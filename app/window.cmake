@@ -12,6 +12,7 @@ add_library(mailvane_window STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/MailListModel.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/MainForm.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ProgramStart.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/WindowBackend.cpp)
 target_include_directories(mailvane_window PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(mailvane_window PUBLIC Qt6::Widgets mailvane_service mailvane_profile

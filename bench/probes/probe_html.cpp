@@ -16,6 +16,7 @@
 
 #include "app/HtmlViewHost.h"
 #include "app/MainWindow.h"
+#include "app/ProgramStart.h"
 #include "bench/probes/ShownProbe.h"
 #include "text/CodePage.h"
 #include "web/WebAccess.h"
@@ -89,15 +90,9 @@ void ShowFirstHtmlMail(mailvane::MainWindow& window) {
 }  // namespace
 
 int main(int, char** argv) {
-  std::atexit(&mailvane::MainWindow::ExitCleanup);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  int argc = 1;
-  char* args[] = {argv[0], nullptr};
-  QApplication application(argc, args);
-  QCoreApplication::setApplicationName(QStringLiteral("mailvane"));
-  mailvane::InitWebAccess();
+  mailvane::ProgramStart start(argv[0]);
   mailvane::MainWindow window(mailvane::BuiltInEndpoints());
   ShownProbe probe(&window, [&window] { ShowFirstHtmlMail(window); });
   window.show();
-  return application.exec();
+  return start.Run();
 }
