@@ -157,6 +157,10 @@ struct Transfer {
   Bytes body;
   std::string headers;  // received header lines, each ended by CR LF
   std::chrono::milliseconds idleLimit{0};
+  // A server that sends a byte now and then is never idle; the whole
+  // request is bounded too, at a few idle limits, so it cannot hang forever.
+  std::chrono::milliseconds wholeLimit{0};
+  Clock::time_point started = Clock::now();
   Clock::time_point lastMove = Clock::now();
   bool connected = false;  // the idle clock runs once a connection stands
   curl_off_t downloaded = 0;
@@ -205,6 +209,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
   auto* transfer = static_cast<Transfer*>(user);
   if (g_cancelled.load()) return 1;
   Clock::time_point now = Clock::now();
+  if (now - transfer->started > transfer->wholeLimit) return 1;
   if (downloaded != transfer->downloaded || uploaded != transfer->uploaded) {
     transfer->downloaded = downloaded;
     transfer->uploaded = uploaded;
@@ -320,6 +325,7 @@ Bytes PerformWebAccess(const std::string& url, int method, const std::string& bo
 
   Transfer transfer;
   transfer.idleLimit = std::chrono::milliseconds(object.idleTimeoutMs);
+  transfer.wholeLimit = kWholeRequestIdleLimits * transfer.idleLimit;
   Configure(handle,
             Options{WireUrl(url), method, &body, noRedirect, &proxyAddress, serverHeaders.get(),
                     proxyHeaders.get(), object.connectTimeoutMs},

@@ -31,6 +31,10 @@ class RequestObject {
 // of growing without bound.
 inline constexpr std::size_t kMaxAnswerBytes = std::size_t{64} * 1024 * 1024;
 
+// A request fails once it has taken this many times its time-out in all,
+// even when bytes keep trickling in.
+inline constexpr int kWholeRequestIdleLimits = 4;
+
 // Parameters in the routine's calling order. Out and in-out parameters are the
 // caller's variables, passed by address; nullptr means omitted. Four
 // parameters tell omission from a value: cookies (nullptr = no Cookie header

@@ -172,9 +172,9 @@ TEST_P(TrickleTest, EndsByTheTimeOutAsAFailure) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, TrickleTest,
-    ::testing::Values(Trickle{"Body", ResponseHead("Content-Length: 11\r\n"), "hello world"},
+    ::testing::Values(Trickle{"Body", ResponseHead("Content-Length: 24\r\n"), "hello world, very slowly"},
                       Trickle{"Head", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nX-Slow: ",
-                              "slowly\r\n\r\n"}),
+                              "slowly-and-steadily\r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
