@@ -2,6 +2,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -14,8 +15,7 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-// One converter per call: converters hold state and calls come from several
-// threads. ICU's windows-936 is the Windows table (0x80 is the euro sign).
+// ICU's windows-936 is the Windows table (0x80 is the euro sign).
 Converter OpenConverter(int codePage) {
   std::string name;
   if (codePage == kCodePageGbk) name = "windows-936";
@@ -30,53 +30,125 @@ Converter OpenConverter(int codePage) {
   return converter;
 }
 
+// Opening a converter costs far more than a short conversion, so each thread
+// keeps its own (converters hold state and are not shared between threads).
+// Every use starts from a reset, so a failed conversion leaves nothing behind.
+UConverter* CachedConverter(int codePage) {
+  struct Entry {
+    int codePage = 0;
+    Converter converter;
+  };
+  thread_local std::array<Entry, 4> cache;
+  for (Entry& entry : cache) {
+    if (entry.converter && entry.codePage == codePage) {
+      ucnv_reset(entry.converter.get());
+      return entry.converter.get();
+    }
+  }
+  Converter opened = OpenConverter(codePage);
+  if (!opened) return nullptr;
+  Entry* slot = &cache.back();
+  for (Entry& entry : cache) {
+    if (!entry.converter) {
+      slot = &entry;
+      break;
+    }
+  }
+  slot->codePage = codePage;
+  slot->converter = std::move(opened);
+  return slot->converter.get();
+}
+
+// Conversions write through a small buffer that stays in cache and append
+// from it, so a large text is walked once and no output is zero-filled first.
+constexpr size_t kChunkUnits = 8192;
+
+std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// bytes in one converter's code page -> bytes in another's, in one pass.
+std::string ConvertBytes(std::string_view bytes, int fromCodePage, int toCodePage,
+                         size_t expectedSize) {
+  if (bytes.empty() || bytes.size() > INT32_MAX) return {};
+  UConverter* from = CachedConverter(fromCodePage);
+  UConverter* to = CachedConverter(toCodePage);
+  if (!from || !to) return {};
+  std::string result;
+  result.reserve(expectedSize);
+  std::array<char, kChunkUnits * 2> chunk;
+  std::array<UChar, kChunkUnits> pivot;
+  UChar* pivotSource = pivot.data();
+  UChar* pivotTarget = pivot.data();
+  const char* source = bytes.data();
+  const char* const sourceEnd = bytes.data() + bytes.size();
+  bool first = true;
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    char* target = chunk.data();
+    ucnv_convertEx(to, from, &target, chunk.data() + chunk.size(), &source, sourceEnd,
+                   pivot.data(), &pivotSource, &pivotTarget, pivot.data() + pivot.size(), first,
+                   true, &status);
+    first = false;
+    result.append(chunk.data(), static_cast<size_t>(target - chunk.data()));
+    if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+    if (U_FAILURE(status)) return {};
+    return result;
+  }
+}
+
 }  // namespace
 
 std::u16string DecodeCodePage(std::string_view bytes, int codePage) {
-  Converter converter = OpenConverter(codePage);
+  UConverter* converter = CachedConverter(codePage);
   if (!converter || bytes.empty() || bytes.size() > INT32_MAX) return {};
-  const auto length = static_cast<int32_t>(bytes.size());
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t needed = ucnv_toUChars(converter.get(), nullptr, 0, bytes.data(), length, &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return {};
-  std::u16string units(static_cast<size_t>(needed) + 1, u'\0');
-  status = U_ZERO_ERROR;
-  ucnv_reset(converter.get());
-  const int32_t written = ucnv_toUChars(converter.get(), units.data(), needed + 1, bytes.data(),
-                                        length, &status);
-  if (U_FAILURE(status)) return {};
-  units.resize(static_cast<size_t>(written));
-  return units;
+  std::u16string units;
+  units.reserve(bytes.size());  // no code page here gives more units than bytes
+  std::array<UChar, kChunkUnits> chunk;
+  const char* source = bytes.data();
+  const char* const sourceEnd = bytes.data() + bytes.size();
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    UChar* target = chunk.data();
+    ucnv_toUnicode(converter, &target, chunk.data() + chunk.size(), &source, sourceEnd, nullptr,
+                   true, &status);
+    units.append(chunk.data(), static_cast<size_t>(target - chunk.data()));
+    if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+    if (U_FAILURE(status)) return {};
+    return units;
+  }
 }
 
 std::string EncodeCodePage(std::u16string_view units, int codePage) {
-  Converter converter = OpenConverter(codePage);
+  UConverter* converter = CachedConverter(codePage);
   if (!converter || units.empty() || units.size() > INT32_MAX / 2) return {};
-  const auto length = static_cast<int32_t>(units.size());
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t needed =
-      ucnv_fromUChars(converter.get(), nullptr, 0, units.data(), length, &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return {};
-  std::string bytes(static_cast<size_t>(needed) + 1, '\0');
-  status = U_ZERO_ERROR;
-  ucnv_reset(converter.get());
-  const int32_t written =
-      ucnv_fromUChars(converter.get(), bytes.data(), needed + 1, units.data(), length, &status);
-  if (U_FAILURE(status)) return {};
-  bytes.resize(static_cast<size_t>(written));
-  return bytes;
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  std::array<char, kChunkUnits * 2> chunk;
+  const UChar* source = units.data();
+  const UChar* const sourceEnd = units.data() + units.size();
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    char* target = chunk.data();
+    ucnv_fromUnicode(converter, &target, chunk.data() + chunk.size(), &source, sourceEnd,
+                     nullptr, true, &status);
+    bytes.append(chunk.data(), static_cast<size_t>(target - chunk.data()));
+    if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+    if (U_FAILURE(status)) return {};
+    return bytes;
+  }
 }
 
 Bytes TextToUtf16(std::string_view text, int codePage, bool useCodePage) {
   const std::u16string units =
-      DecodeCodePage(text.substr(0, text.find('\0')), useCodePage ? codePage : kCodePageUtf8);
+      DecodeCodePage(UpToZero(text), useCodePage ? codePage : kCodePageUtf8);
   Bytes bytes;
-  bytes.reserve(units.size() * 2 + 2);
+  bytes.resize(units.size() * 2 + 2);
+  char* out = bytes.data();
   for (char16_t unit : units) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
   }
-  bytes.append(2, '\0');
+  *out++ = '\0';
+  *out = '\0';
   return bytes;
 }
 
@@ -92,12 +164,17 @@ std::string Utf16ToText(std::string_view utf16, int codePage, bool useCodePage) 
   return EncodeCodePage(units, useCodePage ? codePage : kCodePageGbk);
 }
 
+// Both go straight from one code page to the other: decoding to UTF-16 and
+// encoding it again gives the same bytes, through a small pivot buffer.
 std::string Utf8ToLocal(std::string_view utf8) {
-  return Utf16ToText(TextToUtf16(utf8, kCodePageGbk, false), kCodePageGbk, true);
+  // Two GBK bytes stand for at most three UTF-8 ones; ASCII stays one byte.
+  const std::string_view text = UpToZero(utf8);
+  return ConvertBytes(text, kCodePageUtf8, kCodePageGbk, text.size());
 }
 
 std::string LocalToUtf8(std::string_view local) {
-  return Utf16ToText(TextToUtf16(local, kCodePageGbk, true), kCodePageUtf8, true);
+  const std::string_view text = UpToZero(local);
+  return ConvertBytes(text, kCodePageGbk, kCodePageUtf8, text.size() + text.size() / 2);
 }
 
 }  // namespace mailvane
