@@ -1,6 +1,9 @@
 #include "text/Escapes.h"
 
+#include <algorithm>
+
 #include "text/CodePage.h"
+#include "text/MarkerSearch.h"
 
 namespace mailvane {
 
@@ -36,31 +39,32 @@ bool IsOctal(char16_t unit) { return unit >= u'0' && unit <= u'7'; }
 // The escapes of a JScript string literal. Where the literal would not
 // compile (a raw line break, a trailing lone backslash) the characters pass
 // through unchanged instead of the whole text being lost.
-std::u16string DecodeLiteralEscapes(std::u16string_view text) {
-  std::u16string result;
-  result.reserve(text.size());
+// Works in place: the decoded text is never longer than its escapes.
+void DecodeLiteralEscapes(std::u16string& text) {
+  char16_t* out = text.data();
+  auto push = [&out](char16_t unit) { *out++ = unit; };
   size_t i = 0;
   while (i < text.size()) {
     const char16_t unit = text[i++];
     if (unit != u'\\' || i == text.size()) {
-      result.push_back(unit);
+      push(unit);
       continue;
     }
     const char16_t escaped = text[i++];
     switch (escaped) {
-      case u'b': result.push_back(u'\b'); break;
-      case u'f': result.push_back(u'\f'); break;
-      case u'n': result.push_back(u'\n'); break;
-      case u'r': result.push_back(u'\r'); break;
-      case u't': result.push_back(u'\t'); break;
+      case u'b': push(u'\b'); break;
+      case u'f': push(u'\f'); break;
+      case u'n': push(u'\n'); break;
+      case u'r': push(u'\r'); break;
+      case u't': push(u'\t'); break;
       case u'x':
       case u'u': {
         const size_t digits = escaped == u'x' ? 2 : 4;
         const int value = HexAt(text, i, digits);
         if (value < 0) {
-          result.push_back(escaped);
+          push(escaped);
         } else {
-          result.push_back(static_cast<char16_t>(value));
+          push(static_cast<char16_t>(value));
           i += digits;
         }
         break;
@@ -73,53 +77,104 @@ std::u16string DecodeLiteralEscapes(std::u16string_view text) {
           for (size_t digits = 1; digits < maxDigits && i < text.size() && IsOctal(text[i]);
                ++digits)
             value = value * 8 + (text[i++] - u'0');
-          result.push_back(static_cast<char16_t>(value));
+          push(static_cast<char16_t>(value));
         } else {
-          result.push_back(escaped);  // \' \" \\ \/ \v and any other character
+          push(escaped);  // \' \" \\ \/ \v and any other character
         }
     }
   }
-  return result;
+  text.resize(static_cast<size_t>(out - text.data()));
 }
 
 // The script language's unescape(): %uXXXX and %XX; any other % stays.
-std::u16string Unescape(std::u16string_view text) {
-  std::u16string result;
-  result.reserve(text.size());
+// In place as well, for the same reason.
+void Unescape(std::u16string& text) {
+  char16_t* out = text.data();
+  auto push = [&out](char16_t unit) { *out++ = unit; };
   size_t i = 0;
   while (i < text.size()) {
     if (text[i] == u'%') {
       if (i + 1 < text.size() && text[i + 1] == u'u') {
         if (const int value = HexAt(text, i + 2, 4); value >= 0) {
-          result.push_back(static_cast<char16_t>(value));
+          push(static_cast<char16_t>(value));
           i += 6;
           continue;
         }
       }
       if (const int value = HexAt(text, i + 1, 2); value >= 0) {
-        result.push_back(static_cast<char16_t>(value));
+        push(static_cast<char16_t>(value));
         i += 3;
         continue;
       }
     }
-    result.push_back(text[i++]);
+    push(text[i++]);
   }
-  return result;
+  text.resize(static_cast<size_t>(out - text.data()));
+}
+
+// The answer up to its first zero byte with the stand-ins put in, one walk
+// over its characters: CR LF becomes "{$}" (a CR left at the very start is
+// dropped), "\\u" becomes "%u" for Unescape, the apostrophe "’".
+std::string PrepareForDecoding(std::string_view answer) {
+  std::string_view text = answer.substr(0, answer.find('\0'));
+  if (!text.empty() && text.front() == '\r' && text.substr(0, 2) != "\r\n") text.remove_prefix(1);
+  std::string prepared;
+  prepared.reserve(text.size() + text.size() / 8);
+  for (size_t i = 0; i < text.size();) {
+    const char byte = text[i];
+    const std::string_view pair = text.substr(i, 2);
+    if (pair == "\r\n") {
+      prepared.append(kLineBreakStandIn);
+      i += 2;
+    } else if (pair == "\\u") {
+      prepared.append("%u");
+      i += 2;
+    } else if (byte == '\'') {
+      prepared.append(kApostropheStandIn);
+      ++i;
+    } else {
+      const size_t length = std::min(CharLength(static_cast<unsigned char>(byte)), text.size() - i);
+      prepared.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return prepared;
+}
+
+// The stand-ins turned back, in place: "’" to the apostrophe, "{$}" to CR LF.
+// Both are whole characters, so one walk finds what two searches would.
+void RestoreStandIns(std::string& text) {
+  const std::string_view view = text;
+  size_t out = 0;
+  for (size_t i = 0; i < view.size();) {
+    if (view.substr(i, kApostropheStandIn.size()) == kApostropheStandIn) {
+      text[out++] = '\'';
+      i += kApostropheStandIn.size();
+    } else if (view.substr(i, kLineBreakStandIn.size()) == kLineBreakStandIn) {
+      text[out++] = '\r';
+      text[out++] = '\n';
+      i += kLineBreakStandIn.size();
+    } else {
+      const size_t length =
+          std::min(CharLength(static_cast<unsigned char>(view[i])), view.size() - i);
+      for (size_t k = 0; k < length; ++k) text[out++] = view[i + k];
+      i += length;
+    }
+  }
+  text.resize(out);
 }
 
 }  // namespace
 
 std::string DecodeEscapes(std::string_view text) {
-  std::string prepared = ReplaceText(AnswerText(text), "\r\n", kLineBreakStandIn);
-  if (!prepared.empty() && prepared.front() == '\r') prepared.erase(0, 1);
-  prepared = ReplaceText(prepared, "\\u", "%u");
-  prepared = ReplaceText(prepared, "'", kApostropheStandIn);
-
-  std::u16string decoded = Unescape(DecodeLiteralEscapes(DecodeCodePage(prepared, kCodePageGbk)));
+  std::u16string decoded = DecodeCodePage(PrepareForDecoding(text), kCodePageGbk);
+  DecodeLiteralEscapes(decoded);
+  Unescape(decoded);
   if (const size_t zero = decoded.find(u'\0'); zero != std::u16string::npos) decoded.resize(zero);
 
-  const std::string local = EncodeCodePage(decoded, kCodePageGbk);
-  return ReplaceText(ReplaceText(local, kApostropheStandIn, "'"), kLineBreakStandIn, "\r\n");
+  std::string local = EncodeCodePage(decoded, kCodePageGbk);
+  RestoreStandIns(local);
+  return local;
 }
 
 std::string BytesToText(std::string_view utf16) {
