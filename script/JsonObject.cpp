@@ -12,7 +12,6 @@
 #include <limits>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -128,6 +127,7 @@ class Utf8Path {
   Utf8Path(const Utf8Path&) = delete;
   Utf8Path& operator=(const Utf8Path&) = delete;
   std::string_view view() const { return view_; }
+  bool converted() const { return !converted_.empty(); }
 
  private:
   std::string converted_;
@@ -249,79 +249,6 @@ std::string LocalJson(const Json& value) {
   return ToLocal(value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
-// The local texts of a tree's strings that are not plain ASCII, made together
-// on the first read of one: a conversion call costs far more than the bytes
-// it converts, and the inbox reads a non-ASCII sender per mail. Only the runs
-// of non-ASCII characters go through the converter, with a line break after
-// each, which no run holds and which comes out as itself.
-class LocalTexts {
- public:
-  // The local text of a string node of root, or nullptr when there is none.
-  const std::string* Find(const Json& root, const Json* node) {
-    if (!made_) Make(root);
-    auto it = texts_.find(node);
-    return it == texts_.end() ? nullptr : &it->second;
-  }
-
-  // Called before root changes: the texts belong to its present nodes.
-  void Forget() {
-    texts_.clear();
-    made_ = false;
-  }
-
- private:
-  void Make(const Json& root) {
-    made_ = true;
-    std::vector<const Json*> strings;
-    std::string runs;
-    size_t runCount = 0;
-    std::vector<const Json*> pending{&root};
-    while (!pending.empty()) {
-      const Json* node = pending.back();
-      pending.pop_back();
-      if (node->is_structured()) {
-        for (const Json& child : *node) pending.push_back(&child);
-        continue;
-      }
-      if (!node->is_string()) continue;
-      std::string_view text = UpToNul(node->get_ref<const std::string&>());
-      size_t i = NextNonAscii(text, 0);
-      if (i == text.size()) continue;
-      strings.push_back(node);
-      for (; i < text.size(); i = NextNonAscii(text, i)) {
-        size_t end = i;
-        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) ++end;
-        runs.append(text, i, end - i).push_back('\n');
-        ++runCount;
-        i = end;
-      }
-    }
-    if (strings.empty()) return;
-    std::string converted = Utf8ToLocal(runs);
-    if (static_cast<size_t>(std::count(converted.begin(), converted.end(), '\n')) != runCount) return;
-    texts_.reserve(strings.size());
-    size_t piece = 0;
-    for (const Json* node : strings) {
-      std::string_view text = UpToNul(node->get_ref<const std::string&>());
-      std::string local;
-      for (size_t i = 0; i < text.size();) {
-        size_t asciiEnd = NextNonAscii(text, i);
-        local.append(text, i, asciiEnd - i);
-        if (asciiEnd == text.size()) break;
-        size_t pieceEnd = converted.find('\n', piece);
-        local.append(converted, piece, pieceEnd - piece);
-        piece = pieceEnd + 1;
-        i = asciiEnd;
-        while (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x80) ++i;
-      }
-      texts_.emplace(node, std::move(local));
-    }
-  }
-
-  std::unordered_map<const Json*, std::string> texts_;
-  bool made_ = false;
-};
-
 // A text asked for as a number: its numeric value, or 0 when it has none.
 double TextNumber(std::string_view text) {
   auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -350,6 +277,7 @@ enum class Joining {
   kDot,            // N + "." + P
   kDotOrBracket,   // N + P when P begins with "[", else N + "." + P
   kTarget,         // N when P is empty, else N + "." + P
+  kContinue,       // P goes on from the end of an earlier step
 };
 
 bool IsIdentifierStart(unsigned char c) {
@@ -362,12 +290,18 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // that is not a plain member expression is a syntax error.
 class StepLexer {
  public:
-  StepLexer(std::string_view path, Joining joining) : text_(path) {
+  StepLexer(std::string_view path, Joining joining)
+      : text_(path), pendingDot_(JoinedWithDot(path, joining)) {}
+
+  // Whether N and P are joined with a "." in between.
+  static bool JoinedWithDot(std::string_view path, Joining joining) {
     switch (joining) {
-      case Joining::kDot: pendingDot_ = true; break;
-      case Joining::kDotOrBracket: pendingDot_ = !path.starts_with('['); break;
-      case Joining::kTarget: pendingDot_ = !path.empty(); break;
+      case Joining::kDot: return true;
+      case Joining::kDotOrBracket: return !path.starts_with('[');
+      case Joining::kTarget: return !path.empty();
+      case Joining::kContinue: return false;
     }
+    return false;
   }
 
   // The next step; false at the end or on a syntax error.
@@ -386,6 +320,7 @@ class StepLexer {
   }
 
   bool error() const { return error_; }
+  size_t position() const { return pos_; }
 
  private:
   void SkipSpaces() {
@@ -491,17 +426,53 @@ struct Reading {
   bool present() const { return found() && !node->is_null(); }
 };
 
+// Where the last read's final step began, so that the reads of one element's
+// members ("list[7].TO", "list[7].FROM", ...) walk from the element instead
+// of from the root. Only ASCII paths are kept; any change to the tree forgets it.
+struct WalkCache {
+  bool joinedWithDot = false;
+  std::string prefix;            // a path up to where its last step began
+  const Json* parent = nullptr;  // the value that prefix reaches, not null
+
+  void Forget() { parent = nullptr; }
+
+  // Where path goes on after the cached prefix, or 0 when it does not.
+  size_t Resume(std::string_view path, Joining joining) const {
+    if (parent == nullptr || path.size() <= prefix.size() || !path.starts_with(prefix) ||
+        StepLexer::JoinedWithDot(path, joining) != joinedWithDot)
+      return 0;
+    // The prefix must end where a step ends in path as well.
+    const char next = path[prefix.size()];
+    const bool stepBoundary =
+        next == '.' || next == '[' || next == ' ' || next == '\t' || next == '\r' || next == '\n';
+    return stepBoundary ? prefix.size() : 0;
+  }
+};
+
 // A member of null or of a missing member fails, as does a syntax error.
-Reading Read(const Json& root, std::string_view localPath, Joining joining) {
+Reading Read(const Json& root, std::string_view localPath, Joining joining,
+             WalkCache* cache = nullptr) {
   Utf8Path path(localPath);
-  StepLexer lexer(path.view(), joining);
-  const Json* node = &root;
+  if (path.converted()) cache = nullptr;
+  const std::string_view text = path.view();
+  const size_t resumed = cache ? cache->Resume(text, joining) : 0;
+  const Json* node = resumed ? cache->parent : &root;
+  StepLexer lexer(text.substr(resumed), resumed ? Joining::kContinue : joining);
   Step step;
-  while (lexer.Next(step)) {
+  size_t lastStart = 0;
+  const Json* lastParent = nullptr;
+  for (size_t before = lexer.position(); lexer.Next(step); before = lexer.position()) {
     if (node == nullptr || node->is_null()) return {Reading::kFailed};
+    lastStart = resumed + before;
+    lastParent = node;
     node = Child(*node, step);
   }
   if (lexer.error()) return {Reading::kFailed};
+  if (cache && lastStart > 0 && lastParent) {
+    cache->joinedWithDot = StepLexer::JoinedWithDot(text, joining);
+    cache->prefix.assign(text.substr(0, lastStart));
+    cache->parent = lastParent;
+  }
   if (node == nullptr) return {Reading::kMissing};
   return {Reading::kFound, node};
 }
@@ -582,14 +553,15 @@ int CountOf(const Reading& reading) {
 }
 
 // A value read as local text, or as its JSON text.
-std::string TextOf(const Json& root, LocalTexts& texts, const Reading& reading, bool asJson) {
+// Converters are kept per thread, so converting each text as it is read
+// costs less than converting every text of the tree ahead.
+std::string TextOf(const Reading& reading, bool asJson) {
   if (!reading.found()) return {};
   const Json& value = *reading.node;
   if (asJson) return LocalJson(value);
   if (!value.is_string()) return ToLocal(ValueText(value));
   std::string_view text = UpToNul(value.get_ref<const std::string&>());
   if (IsAscii(text)) return std::string(text);
-  if (const std::string* local = texts.Find(root, &value)) return *local;
   return Utf8ToLocal(text);
 }
 
@@ -606,16 +578,18 @@ Json CopiedValue(const Reading& reading) {
 struct JsonObject::Value {
   const Json& Root() const { return root_; }
   Json& Writable() {
-    localTexts.Forget();
+    walk_.Forget();
     return root_;
   }
-  std::string Text(const Reading& reading, bool asJson) {
-    return TextOf(root_, localTexts, reading, asJson);
+  // A read through the walk cache.
+  Reading Read(std::string_view path, Joining joining) {
+    return mailvane::Read(root_, path, joining, &walk_);
   }
+  static std::string Text(const Reading& reading, bool asJson) { return TextOf(reading, asJson); }
 
  private:
   Json root_ = Json::object();
-  LocalTexts localTexts;
+  WalkCache walk_;
 };
 
 // ---- JsonObject ------------------------------------------------------------
@@ -681,11 +655,11 @@ double JsonObject::GetNumber(const std::string& path) {
 }
 
 std::string JsonObject::GetJson(const std::string& path) {
-  return host_->Text(Read(host_->Root(), path, Joining::kDot), true);
+  return host_->Text(host_->Read(path, Joining::kDot), true);
 }
 
 std::string JsonObject::GetText(const std::string& path, bool asJson) {
-  return host_->Text(Read(host_->Root(), path, Joining::kDotOrBracket), asJson);
+  return host_->Text(host_->Read(path, Joining::kDotOrBracket), asJson);
 }
 
 JsonObject* JsonObject::GetObject(const std::string& path) {
@@ -790,7 +764,7 @@ int JsonObject::GetKeys(std::vector<std::string>& keys, const std::string& path)
 }
 
 int JsonObject::GetType(const std::string& path) {
-  Reading reading = Read(host_->Root(), path, Joining::kTarget);
+  Reading reading = host_->Read(path, Joining::kTarget);
   if (reading.outcome == Reading::kFailed) return -1;
   if (!reading.present()) return 0;
   switch (reading.node->type()) {
