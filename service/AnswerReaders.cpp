@@ -77,15 +77,22 @@ InboxAnswer ReadInboxAnswer(std::string_view answer) {
   const int count = json->GetCount("data[0].list");
   if (count < 1) return inbox;
   inbox.rows.reserve(static_cast<std::size_t>(count));
+  // One path buffer for every field: the element's part is written once per mail.
+  const std::string list = "data[0].list[";
+  std::string path;
   for (int i = 0; i < count; ++i) {
-    const std::string item = "data[0].list[" + std::to_string(i) + "].";
-    MailRow row;
+    path.assign(list).append(std::to_string(i)).append("].");
+    const size_t item = path.size();
+    auto field = [&path, item](std::string_view name) -> const std::string& {
+      path.resize(item);
+      return path.append(name);
+    };
+    MailRow& row = inbox.rows.emplace_back();
     row[0] = std::to_string(i + 1);
-    row[1] = json->GetText(item + "TO");
-    row[2] = json->GetText(item + "SENDTIME");
-    row[3] = DecodeEscapes(json->GetText(item + "FROM"));
-    row[4] = ReadIdentifier(*json, item + "MID");
-    inbox.rows.push_back(std::move(row));
+    row[1] = json->GetText(field("TO"));
+    row[2] = json->GetText(field("SENDTIME"));
+    row[3] = DecodeEscapes(json->GetText(field("FROM")));
+    row[4] = ReadIdentifier(*json, field("MID"));
   }
   return inbox;
 }

@@ -164,9 +164,21 @@ void RestoreStandIns(std::string& text) {
   text.resize(out);
 }
 
+// Plain ASCII with nothing that an escape, a stand-in or the cut at a zero
+// byte would touch comes out as it went in: most senders of an inbox.
+bool NothingToDecode(std::string_view text) {
+  for (const char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c == 0 || c >= 0x80 || c == '\\' || c == '%' || c == '\'' || c == '\r' || c == '{')
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string DecodeEscapes(std::string_view text) {
+  if (NothingToDecode(text)) return std::string(text);
   std::u16string decoded = DecodeCodePage(PrepareForDecoding(text), kCodePageGbk);
   DecodeLiteralEscapes(decoded);
   Unescape(decoded);
