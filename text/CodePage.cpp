@@ -65,6 +65,13 @@ constexpr size_t kChunkUnits = 8192;
 
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
+// ASCII is the same in the local code page and in UTF-8.
+bool IsAscii(std::string_view text) {
+  for (const char byte : text)
+    if (static_cast<unsigned char>(byte) >= 0x80) return false;
+  return true;
+}
+
 // bytes in one converter's code page -> bytes in another's, in one pass.
 std::string ConvertBytes(std::string_view bytes, int fromCodePage, int toCodePage,
                          size_t expectedSize) {
@@ -169,11 +176,13 @@ std::string Utf16ToText(std::string_view utf16, int codePage, bool useCodePage) 
 std::string Utf8ToLocal(std::string_view utf8) {
   // Two GBK bytes stand for at most three UTF-8 ones; ASCII stays one byte.
   const std::string_view text = UpToZero(utf8);
+  if (IsAscii(text)) return std::string(text);
   return ConvertBytes(text, kCodePageUtf8, kCodePageGbk, text.size());
 }
 
 std::string LocalToUtf8(std::string_view local) {
   const std::string_view text = UpToZero(local);
+  if (IsAscii(text)) return std::string(text);
   return ConvertBytes(text, kCodePageGbk, kCodePageUtf8, text.size() + text.size() / 2);
 }
 
