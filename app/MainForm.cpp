@@ -93,6 +93,7 @@ QPixmap ClosePicture() {
 }
 
 MainForm::MainForm(QWidget* w, const std::array<std::string, 2>& mailDomains) {
+  const QPixmap closePicture = ClosePicture();  // drawn once for both panels
   编辑框1 = MakeEdit(w, "编辑框1", 16, 6, 192, 24);
   标签1 = MakeLabel(w, "标签1", "@", 208, 0, 16, 24);
   组合框1 = Place(new QComboBox(w), "组合框1", 218, 6, 230, 20);
@@ -123,7 +124,7 @@ MainForm::MainForm(QWidget* w, const std::array<std::string, 2>& mailDomains) {
   标签_收到时间 = MakeLabel(r, "标签_收到时间", "", 66, 81, 222, 24);
   选择框2 = MakeCheckBox(r, "选择框2", "HTML读取", true, 464, 8, 80, 24);
   图片框1 = MakePicture(r, "图片框1", 544, 8, 16, 24);
-  图片框1->setPixmap(ClosePicture());
+  图片框1->setPixmap(closePicture);
   图片框1->setCursor(Qt::PointingHandCursor);
   按钮3 = MakeButton(r, "按钮3", "回复", 480, 36, 72, 40);
   图片框_yzm = MakePicture(r, "图片框_yzm", 305, 74, 120, 35);
@@ -150,7 +151,7 @@ MainForm::MainForm(QWidget* w, const std::array<std::string, 2>& mailDomains) {
   编辑框_验证码2 = MakeEdit(s, "编辑框_验证码2", 437, 80, 51, 24);
   按钮5 = MakeButton(s, "按钮5", "发送", 480, 32, 64, 40);
   图片框2 = MakePicture(s, "图片框2", 544, 8, 16, 24);
-  图片框2->setPixmap(ClosePicture());
+  图片框2->setPixmap(closePicture);
   编辑框_发送内容 = MakeMultiLineEdit(s, "编辑框_发送内容", 13, 112, 552, 232);
   编辑框_发送内容->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   编辑框_发送内容->setLineWrapMode(QPlainTextEdit::NoWrap);

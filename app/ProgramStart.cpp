@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "app/MainWindow.h"
-#include "web/WebAccess.h"
 
 namespace mailvane {
 
@@ -13,7 +12,8 @@ ProgramStart::ProgramStart(char* programName) : argv_{programName, nullptr} {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   application_ = std::make_unique<QApplication>(argc_, argv_);
   QCoreApplication::setApplicationName(QStringLiteral("mailvane"));
-  InitWebAccess();
+  // The HTTP library is set up by the first request, on its worker: its
+  // set-up (TLS included) need not delay the window.
 }
 
 }  // namespace mailvane
