@@ -71,8 +71,15 @@ class ViewSet {
 };
 
 // The text of a piece before its first "="; the whole piece without one.
+// The text before the first "=" that begins a character: the "=" that
+// trails a lead byte belongs to that character, not to the pair.
 std::string_view CookieName(std::string_view pair) {
-  return pair.substr(0, pair.find('='));
+  for (size_t i = 0; i < pair.size(); ++i) {
+    const auto c = static_cast<unsigned char>(pair[i]);
+    if (c == '=') return pair.substr(0, i);
+    if (c >= 0x80) ++i;
+  }
+  return pair;
 }
 
 bool IsDeletion(std::string_view pair) {

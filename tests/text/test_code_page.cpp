@@ -74,5 +74,22 @@ TEST(CodePage, AnyBytesConvertWithoutFault) {
   EXPECT_FALSE(Utf16ToText(all, kCodePageGbk, true).empty());
 }
 
+// The direct conversions between the two code pages give what the route
+// through UTF-16 gives, on mixed texts far longer than any inner buffer,
+// with characters cut at every possible place by the pieces' borders.
+TEST(CodePage, DirectConversionsAgreeWithTheRouteThroughUtf16) {
+  const std::string pieces[] = {"abc ", "\xE4\xB8\xAD\xE6\x96\x87", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                "\xC3", "\xFF", "\xE4\xB8", "x\r\n"};
+  std::string utf8;
+  for (int i = 0; utf8.size() < 300'000; ++i) utf8 += pieces[(i * 7 + i / 5) % 8];
+  const std::string viaUtf16 =
+      Utf16ToText(TextToUtf16(utf8, kCodePageGbk, false), kCodePageGbk, true);
+  EXPECT_EQ(Utf8ToLocal(utf8), viaUtf16);
+
+  const std::string local = Utf8ToLocal(utf8) + "\xD6";  // a lead byte cut off at the end
+  EXPECT_EQ(LocalToUtf8(local),
+            Utf16ToText(TextToUtf16(local, kCodePageGbk, true), kCodePageUtf8, true));
+}
+
 }  // namespace
 }  // namespace mailvane
