@@ -10,7 +10,8 @@ class ProgramStart {
  public:
   // Registers the exit clean-up, prepares GL sharing for the HTML view that
   // is loaded later, creates the application (it sees the program name only:
-  // the program takes no arguments) and sets up the HTTP library.
+  // the program takes no arguments). The HTTP library sets itself up at the
+  // first request.
   explicit ProgramStart(char* programName);
   ProgramStart(const ProgramStart&) = delete;
   ProgramStart& operator=(const ProgramStart&) = delete;

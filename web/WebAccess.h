@@ -62,7 +62,8 @@ Bytes WebAccess(const std::string& url,
 std::string HeaderLineName(std::string_view line);
 std::string HeaderLineValue(std::string_view line);
 
-// Global set-up of the HTTP library; call once before any thread starts.
+// Global set-up of the HTTP library, once per process (later calls do
+// nothing). WebAccess calls it itself; the library is thread-safe here.
 void InitWebAccess();
 
 // Makes every request in flight, and every later one, fail at once: closing
