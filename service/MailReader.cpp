@@ -8,6 +8,7 @@
 
 #include "service/AnswerReaders.h"
 #include "service/FormBody.h"
+#include "service/SelectedMail.h"
 #include "service/Service.h"
 #include "text/Text.h"
 #include "web/WebAccess.h"
@@ -62,12 +63,9 @@ void PresentAsHtml(const ServiceContext& ctx) {
 
 void ViewMail(const ServiceContext& ctx) {
   const MailWindow& w = ctx.window;
-  const std::string name = w.编辑框1.Text();
-  std::string cookies = w.编辑框2.Text();  // the merged text that comes back is not kept
-  const int row = w.超级列表框1.SelectedRow();
-  const std::string mid = row >= 0 ? w.超级列表框1.CellText(row, 4) : std::string();
-
-  const Bytes answer = WebAccess(ctx.endpoints.serviceRoot, 1, MailInfoBody(name, mid), &cookies);
+  SelectedMail selected = SelectedMail::Read(w);
+  const Bytes answer = WebAccess(ctx.endpoints.serviceRoot, 1,
+                                 MailInfoBody(selected.mailboxName, selected.mid), &selected.cookies);
   const MailAnswer mail = ReadMailAnswer(AnswerText(answer));
 
   w.分组框1.SetCaption(mail.subject);
