@@ -252,6 +252,7 @@ void WindowBackend::ShowMessage(const std::string& text, const std::string& titl
   Write([this, text, title] {
     auto* box = new QMessageBox(QMessageBox::NoIcon, FromLocal(title), FromLocal(text),
                                 QMessageBox::Ok, window_);
+    box->setTextFormat(Qt::PlainText);  // an answer's markup is shown, never rendered
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->open();

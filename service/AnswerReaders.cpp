@@ -49,17 +49,52 @@ std::string EnvelopeText(std::string_view answer) {
 
 namespace {
 
+// Raw control characters (a line break, a tab) inside strings written as
+// their escapes: the service puts a mail's own line breaks there unescaped
+// at times, and a strict parser would then refuse the whole answer.
+std::string EscapeControlsInStrings(std::string_view json) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(json.size());
+  bool inString = false;
+  for (std::size_t i = 0; i < json.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(json[i]);
+    if (c >= 0x80) {  // a two-byte character, whole
+      out += json[i];
+      if (i + 1 < json.size()) out += json[++i];
+      continue;
+    }
+    if (inString && c < 0x20) {
+      switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: out += "\\u00"; out += kHex[c >> 4]; out += kHex[c & 15];
+      }
+      continue;
+    }
+    out += json[i];
+    if (inString && c == '\\') {
+      if (i + 1 < json.size()) out += json[++i];
+      if (static_cast<unsigned char>(out.back()) >= 0x80 && i + 1 < json.size()) out += json[++i];
+    } else if (c == '"') {
+      inString = !inString;
+    }
+  }
+  return out;
+}
+
 // A parsed envelope, or nullptr when the answer holds none that parses.
 std::unique_ptr<JsonObject> ParseEnvelope(std::string_view answer) {
-  const std::string envelope = EnvelopeText(answer);
+  const std::string envelope = EscapeControlsInStrings(EnvelopeText(answer));
   if (envelope.empty()) return nullptr;
   auto json = std::make_unique<JsonObject>();
   if (!json->Parse(envelope)) return nullptr;
   return json;
 }
 
-// An identifier exactly as the service wrote it: a numeric one keeps every
-// digit instead of the 13-digit number form of GetText.
+// An identifier exactly as the service wrote it, a numeric one as its JSON
+// text (every digit, whatever its size).
 std::string ReadIdentifier(JsonObject& json, const std::string& path) {
   constexpr int kNumber = 2;
   if (json.GetType(path) == kNumber) return json.GetJson(path);

@@ -1,10 +1,14 @@
 // Opening a mail in the reader panel, and its presentation as text or HTML.
-#include <atomic>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
-#include <thread>
 
 #include "service/AnswerReaders.h"
 #include "service/FormBody.h"
@@ -23,25 +27,24 @@ std::string HtmlFilePath(const ServiceContext& ctx) { return ctx.dataDirectory +
 
 // Writes beside the target and renames over it, so the view never loads a
 // half-written file and two readers writing at once leave one whole file.
+// The temporary file is made by mkstemp: a fresh name, never a link someone
+// left there, readable by the user alone (mails hold sign-in codes).
 void ReplaceFile(const std::string& path, const std::string& bytes) {
-  static std::atomic<unsigned> counter{0};
   namespace fs = std::filesystem;
   std::error_code error;
   fs::create_directories(fs::path(path).parent_path(), error);
-  const std::string temporary = path + "." +
-                                std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) +
-                                "." + std::to_string(counter++) + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      out.close();
-      fs::remove(temporary, error);
-      return;
-    }
+  std::string temporary = path + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return;
+  bool written = true;
+  for (std::size_t done = 0; done < bytes.size() && written;) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    written = n > 0;
+    if (written) done += static_cast<std::size_t>(n);
   }
-  fs::rename(temporary, path, error);
-  if (error) fs::remove(temporary, error);
+  written = ::close(fd) == 0 && written;
+  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
 }
 
 std::string ReadFileText(const std::string& path) {
@@ -51,10 +54,11 @@ std::string ReadFileText(const std::string& path) {
   return AnswerText(bytes);
 }
 
-void PresentAsHtml(const ServiceContext& ctx) {
+// Writes html (the text of 编辑框_内容) to html.htm and shows it rendered.
+void PresentAsHtml(const ServiceContext& ctx, const std::string& html) {
   const MailWindow& w = ctx.window;
   const std::string path = HtmlFilePath(ctx);
-  ReplaceFile(path, w.编辑框_内容.Text());
+  ReplaceFile(path, html);
   w.超文本浏览框1.SetAddress(path);
   w.超文本浏览框1.SetVisible(true);
 }
@@ -76,7 +80,9 @@ void ViewMail(const ServiceContext& ctx) {
   w.编辑框_内容.SetText(mail.content);
 
   if (w.选择框2.Ticked()) {
-    PresentAsHtml(ctx);
+    // The content just put into the text box: read back, a window closing
+    // meanwhile would give an empty text and blank the file.
+    PresentAsHtml(ctx, mail.content);
   } else {
     w.超文本浏览框1.SetVisible(false);
   }
@@ -86,7 +92,7 @@ void ViewMail(const ServiceContext& ctx) {
 void ShowHtml(const ServiceContext& ctx) {
   const MailWindow& w = ctx.window;
   if (w.选择框2.Ticked()) {
-    PresentAsHtml(ctx);
+    PresentAsHtml(ctx, w.编辑框_内容.Text());
     return;
   }
   w.编辑框_内容.SetText(ReadFileText(HtmlFilePath(ctx)));

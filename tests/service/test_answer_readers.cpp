@@ -147,6 +147,18 @@ TEST(ReadMailAnswerTest, InvalidLocalBytesDoNotLoseTheRestOfTheMail) {
   EXPECT_EQ(mail.content, "body");
 }
 
+TEST(ReadMailAnswerTest, RawControlCharactersInsideStringsAreRead) {
+  // Line breaks and a tab left unescaped inside the strings; one outside
+  // them, between members, as any JSON may have.
+  const std::string answer =
+      "{\"status\":1,\"info\":\"ok\",\"data\":[[{\"SUBJECT\":\"two\r\nlines\",\n"
+      "\"RLINK\":\"http://l/\"},[{\"DATA\":[\"a\tb\r\nc\x01\"]}]]]}";
+  const MailAnswer mail = ReadMailAnswer(answer);
+  EXPECT_EQ(mail.subject, "two\r\nlines");
+  EXPECT_EQ(mail.rlink, "http://l/");
+  EXPECT_EQ(mail.content, "a\tb\r\nc\x01");
+}
+
 TEST(ReadNewMailboxNameTest, TakesTheFirstStringOfTheArrayUnlessRefused) {
   EXPECT_EQ(ReadNewMailboxName(R"({"status":1,"info":"ok","data":["q7w8e9"]})"), "q7w8e9");
   EXPECT_EQ(ReadNewMailboxName(R"({"data":["a","b"]})"), R"(a","b)");
