@@ -82,4 +82,31 @@ bool StopSignal::Stopped() const {
   return stopped_;
 }
 
+void ReadyGate::Hold() {
+  std::lock_guard lock(mutex_);
+  held_ = true;
+}
+
+void ReadyGate::Release() {
+  {
+    std::lock_guard lock(mutex_);
+    held_ = false;
+  }
+  changed_.notify_all();
+}
+
+void ReadyGate::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+  }
+  changed_.notify_all();
+}
+
+bool ReadyGate::WaitReleased() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !held_ || stopped_; });
+  return !stopped_;
+}
+
 }  // namespace mailvane

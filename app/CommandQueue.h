@@ -1,6 +1,6 @@
 #pragma once
-// The window's worker threads. Service operations block on the network, so
-// they never run on the window's thread.
+// The window's worker threads. Service operations that go to the network
+// block on it, so they never run on the window's thread.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -68,6 +68,23 @@ class StopSignal {
  private:
   mutable std::mutex mutex_;
   std::condition_variable wake_;
+  bool stopped_ = false;
+};
+
+// Holds back work until something it needs is there (the first mailbox),
+// or until the window stops.
+class ReadyGate {
+ public:
+  void Hold();
+  void Release();
+  void Stop();
+  // True once released; false when stopped first.
+  bool WaitReleased();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
   bool stopped_ = false;
 };
 

@@ -88,6 +88,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::RunOperation(std::string_view name, Operation operation) {
+  // Every operation but the fetch itself uses the mailbox: the readers and
+  // the auto-refresh, which run beside the command thread, wait for it too.
+  if (operation != FetchInitialMailbox && !firstMailbox_.WaitReleased()) return;
   OperationHook hook;
   {
     std::lock_guard lock(hookMutex_);
@@ -148,7 +151,9 @@ void MainWindow::PrepareMailbox() {
     return;
   }
   backend_->WriteSelectedItem("组合框1", 0);
+  firstMailbox_.Hold();
   PostCommand("FetchInitialMailbox", FetchInitialMailbox);
+  commands_.Post([this] { firstMailbox_.Release(); });
 }
 
 void MainWindow::LoadSettings() {
@@ -222,6 +227,7 @@ void MainWindow::Shutdown() {
   shutDown_ = true;
   backend_->Close();
   stop_.Stop();
+  firstMailbox_.Stop();
   CancelAllRequests();
   commands_.Stop();
   mailReaders_.JoinAll();

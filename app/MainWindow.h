@@ -83,6 +83,7 @@ class MainWindow : public QWidget {
   bool shutDown_ = false;
 
   StopSignal stop_;
+  ReadyGate firstMailbox_;  // held while the first mailbox is being fetched
   std::atomic<long long> autoRefreshSleepMs_{1000};
   bool autoRefreshRunning_ = false;  // window thread only
   std::thread autoRefreshThread_;

@@ -249,5 +249,24 @@ TEST_F(CommandTest, CommandsWaitForTheStartUpFetchAndKeepTheUsersOrder) {
                                                        "LoadCaptcha", "SendReply"}));
 }
 
+// The reader and the auto-refresh run beside the command thread; at a first
+// start they too wait until the first mailbox has been fetched.
+TEST_F(CommandTest, ReaderAndAutoRefreshWaitForTheStartUpFetch) {
+  Gate gate;
+  MainWindow& w = Open(gate.Hook("FetchInitialMailbox"));  // no settings file
+  ASSERT_TRUE(PumpUntil([&] { return gate.Started().size() == 1; }));
+  w.form().查看邮件->trigger();
+  QTest::mouseClick(w.form().选择框1, Qt::LeftButton);
+  QTest::qWait(50);
+  EXPECT_EQ(gate.Started(), std::vector<std::string>{"FetchInitialMailbox"});
+  gate.Open();
+  ASSERT_TRUE(PumpUntil([&] { return gate.Started().size() >= 3; }));
+  const std::vector<std::string> started = gate.Started();
+  std::vector<std::string> after(started.begin() + 1, started.begin() + 3);
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, (std::vector<std::string>{"RefreshInbox", "ViewMail"}));
+  QTest::mouseClick(w.form().选择框1, Qt::LeftButton);  // untick: the worker ends
+}
+
 }  // namespace
 }  // namespace mailvane::testing
