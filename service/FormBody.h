@@ -3,7 +3,8 @@
 // "&arg=" + A, where A is key%3Dvalue pieces joined by "_". Every value is
 // form-encoded from its UTF-8 bytes, so "&", "%", "=" or a line break in a
 // reply text or subject reach the service as the text itself and never
-// change the shape of the request.
+// change the form's fields. An "_" stays as it is (the form keeps it), so
+// inside the arg field the service may still read one as a separator.
 #include <string>
 #include <string_view>
 

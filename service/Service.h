@@ -1,8 +1,8 @@
 #pragma once
 // The mail service operations. Each reads its inputs from the window's
 // controls when it starts and writes its results straight back into them.
-// They run on whatever thread calls them (the window runs them off its own
-// thread); they block on the network and never touch Qt.
+// They run on whatever thread calls them (the window runs every one that
+// goes to the network off its own thread); they never touch Qt.
 #include <array>
 #include <mutex>
 #include <string>

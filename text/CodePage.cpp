@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 
 #include <array>
+#include <vector>
 #include <cstdint>
 #include <memory>
 
@@ -33,30 +34,24 @@ Converter OpenConverter(int codePage) {
 // Opening a converter costs far more than a short conversion, so each thread
 // keeps its own (converters hold state and are not shared between threads).
 // Every use starts from a reset, so a failed conversion leaves nothing behind.
+// Entries are never evicted, so a converter handed out stays open while the
+// caller asks for a second one; a thread meets only a few code pages.
 UConverter* CachedConverter(int codePage) {
   struct Entry {
     int codePage = 0;
     Converter converter;
   };
-  thread_local std::array<Entry, 4> cache;
+  thread_local std::vector<Entry> cache;
   for (Entry& entry : cache) {
-    if (entry.converter && entry.codePage == codePage) {
+    if (entry.codePage == codePage) {
       ucnv_reset(entry.converter.get());
       return entry.converter.get();
     }
   }
   Converter opened = OpenConverter(codePage);
   if (!opened) return nullptr;
-  Entry* slot = &cache.back();
-  for (Entry& entry : cache) {
-    if (!entry.converter) {
-      slot = &entry;
-      break;
-    }
-  }
-  slot->codePage = codePage;
-  slot->converter = std::move(opened);
-  return slot->converter.get();
+  cache.push_back(Entry{codePage, std::move(opened)});
+  return cache.back().converter.get();
 }
 
 // Conversions write through a small buffer that stays in cache and append

@@ -70,9 +70,8 @@ class ViewSet {
   std::vector<std::string_view> texts_;
 };
 
-// The text of a piece before its first "="; the whole piece without one.
-// The text before the first "=" that begins a character: the "=" that
-// trails a lead byte belongs to that character, not to the pair.
+// The text of a piece before the first "=" that begins a character: the "=" that
+// trails a lead byte belongs to that character. The whole piece without one.
 std::string_view CookieName(std::string_view pair) {
   for (size_t i = 0; i < pair.size(); ++i) {
     const auto c = static_cast<unsigned char>(pair[i]);
