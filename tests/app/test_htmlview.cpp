@@ -1,6 +1,11 @@
 // The HTML view: the mail shows, in its local code page, and nothing else is
 // loaded: no remote image, style or font, no script.
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QDesktopServices>
 
@@ -35,6 +40,49 @@ class TrackerServer {
   int port_ = 0;
   std::thread thread_;
   std::atomic<int> requests_{0};
+};
+
+// Counts the TCP connections made to it, whether or not a request follows:
+// a preconnect opens a socket that no request interceptor ever sees.
+class ConnectionCounter {
+ public:
+  ConnectionCounter() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd_, 16);
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stop_.load()) {
+        pollfd waiting{fd_, POLLIN, 0};
+        if (::poll(&waiting, 1, 50) <= 0) continue;
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client < 0) continue;
+        ++connections_;
+        ::close(client);
+      }
+    });
+  }
+  ~ConnectionCounter() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  int Connections() const { return connections_.load(); }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
 };
 
 class HtmlViewTest : public WindowTest {
@@ -109,6 +157,23 @@ TEST_F(HtmlViewTest, MailLoadsNothingFromTheNetworkAndRunsNoScript) {
   EXPECT_FALSE(text.contains("script ran"));
   QTest::qWait(300);  // give a late fetch its chance to arrive
   EXPECT_EQ(tracker.Requests(), 0);
+}
+
+TEST_F(HtmlViewTest, ResourceHintsOpenNoConnection) {
+  ConnectionCounter counter;
+  OpenWithSavedMailbox();
+  window->form().分组框1->show();
+  const std::string mail =
+      "<html><head>"
+      "<link rel=\"preconnect\" href=\"" + counter.Url("/") + "\">"
+      "<link rel=\"dns-prefetch\" href=\"" + counter.Url("/") + "\">"
+      "<link rel=\"prefetch\" href=\"" + counter.Url("/next.html") + "\">"
+      "<link rel=\"preload\" as=\"image\" href=\"" + counter.Url("/hint.png") + "\">"
+      "<meta http-equiv=\"refresh\" content=\"0;url=" + counter.Url("/refresh") + "\">"
+      "</head><body><p>hinted</p><a href=\"" + counter.Url("/link") + "\">link</a></body></html>";
+  EXPECT_TRUE(Show(mail).contains("hinted"));
+  QTest::qWait(500);  // give a late connection its chance to arrive
+  EXPECT_EQ(counter.Connections(), 0);
 }
 
 // The document is served whole, however large: no 2 MB limit.
